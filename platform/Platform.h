@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/DeviceNotifications.h"
+#include "platform/DeviceSetup.h"
+
+namespace kelvane {
+
+// The services the core calls, built once by each platform's entry point (or by a test) and
+// handed down. The core holds no platform of its own.
+struct Platform {
+    DeviceSetup& deviceSetup;
+    DeviceNotifications& deviceNotifications;
+};
+
+}  // namespace kelvane
