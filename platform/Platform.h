@@ -2,6 +2,7 @@
 
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/SystemQueries.h"
 
 namespace kelvane {
 
@@ -10,6 +11,7 @@ namespace kelvane {
 struct Platform {
     DeviceSetup& deviceSetup;
     DeviceNotifications& deviceNotifications;
+    SystemQueries& systemQueries;
 };
 
 }  // namespace kelvane

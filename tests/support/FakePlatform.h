@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 #include "tests/support/FakeDeviceNotifications.h"
 #include "tests/support/FakeDeviceSetup.h"
+#include "tests/support/FakeSystemQueries.h"
 
 namespace kelvane::testing {
 
@@ -10,8 +11,9 @@ namespace kelvane::testing {
 struct FakePlatform {
     FakeDeviceSetup deviceSetup;
     FakeDeviceNotifications deviceNotifications;
+    FakeSystemQueries systemQueries;
 
-    Platform platform() { return Platform{deviceSetup, deviceNotifications}; }
+    Platform platform() { return Platform{deviceSetup, deviceNotifications, systemQueries}; }
 };
 
 }  // namespace kelvane::testing
