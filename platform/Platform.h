@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/Clock.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/KernelObjects.h"
 #include "platform/SystemQueries.h"
 
 namespace kelvane {
@@ -12,6 +14,8 @@ struct Platform {
     DeviceSetup& deviceSetup;
     DeviceNotifications& deviceNotifications;
     SystemQueries& systemQueries;
+    KernelObjects& kernelObjects;
+    Clock& clock;
 };
 
 }  // namespace kelvane

@@ -92,3 +92,50 @@ static_assert(offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_classguid) == 12);
 static_assert(offsetof(DEV_BROADCAST_HANDLE, dbch_handle) == (sizeof(void*) == 4 ? 12 : 16));
 
 }  // namespace kelvane
+
+namespace kelvane {
+
+// Kernel-object records.
+struct OVERLAPPED {
+    std::uintptr_t Internal;
+    std::uintptr_t InternalHigh;
+    std::uint32_t Offset;
+    std::uint32_t OffsetHigh;
+    Handle hEvent;
+};
+
+// Opaque: the program only ever passes a null one.
+struct ACL;
+
+struct SECURITY_DESCRIPTOR {
+    std::uint8_t Revision;
+    std::uint8_t Sbz1;
+    std::uint16_t Control;
+    void* Owner;
+    void* Group;
+    ACL* Sacl;
+    ACL* Dacl;
+};
+inline constexpr std::uint32_t kSecurityDescriptorRevision = 1;
+inline constexpr std::uint16_t kSeDaclPresent = 0x0004;
+inline constexpr std::uint16_t kSeDaclDefaulted = 0x0008;
+
+struct SECURITY_ATTRIBUTES {
+    std::uint32_t nLength;
+    SECURITY_DESCRIPTOR* lpSecurityDescriptor;
+    std::int32_t bInheritHandle;
+};
+static_assert(sizeof(SECURITY_ATTRIBUTES) == (sizeof(void*) == 4 ? 12 : 24));
+
+inline constexpr std::uint32_t kGenericRead = 0x80000000;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000;
+inline constexpr std::uint32_t kFileShareRead = 0x1;
+inline constexpr std::uint32_t kFileShareWrite = 0x2;
+inline constexpr std::uint32_t kOpenExisting = 3;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kFileFlagSequentialScan = 0x08000000;
+inline constexpr std::uint32_t kFileFlagOverlapped = 0x40000000;
+inline constexpr std::uint32_t kHandleFlagInherit = 0x1;
+inline constexpr std::uint32_t kCpAcp = 0;
+
+}  // namespace kelvane

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "tests/support/FakeClock.h"
 #include "tests/support/FakeDeviceNotifications.h"
 #include "tests/support/FakeDeviceSetup.h"
+#include "tests/support/FakeKernelObjects.h"
 #include "tests/support/FakeSystemQueries.h"
 
 namespace kelvane::testing {
@@ -12,8 +14,12 @@ struct FakePlatform {
     FakeDeviceSetup deviceSetup;
     FakeDeviceNotifications deviceNotifications;
     FakeSystemQueries systemQueries;
+    FakeKernelObjects kernelObjects;
+    FakeClock clock;
 
-    Platform platform() { return Platform{deviceSetup, deviceNotifications, systemQueries}; }
+    Platform platform() {
+        return Platform{deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock};
+    }
 };
 
 }  // namespace kelvane::testing
