@@ -9,7 +9,8 @@
 
 namespace kelvane::testing {
 
-// Every service of the seam, in memory.
+// Every service of the seam, in memory. A test may put a real provider in the place of one
+// fake with Use(); the others stay in memory.
 struct FakePlatform {
     FakeDeviceSetup deviceSetup;
     FakeDeviceNotifications deviceNotifications;
@@ -17,9 +18,18 @@ struct FakePlatform {
     FakeKernelObjects kernelObjects;
     FakeClock clock;
 
+    void Use(DeviceSetup& real) { m_deviceSetup = &real; }
+    void Use(KernelObjects& real) { m_kernelObjects = &real; }
+
     Platform platform() {
-        return Platform{deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock};
+        return Platform{m_deviceSetup != nullptr ? *m_deviceSetup : deviceSetup,
+                        deviceNotifications, systemQueries,
+                        m_kernelObjects != nullptr ? *m_kernelObjects : kernelObjects, clock};
     }
+
+private:
+    DeviceSetup* m_deviceSetup = nullptr;
+    KernelObjects* m_kernelObjects = nullptr;
 };
 
 }  // namespace kelvane::testing

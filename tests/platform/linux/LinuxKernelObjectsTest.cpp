@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -252,8 +251,8 @@ protected:
     void TearDown() override { ::shm_unlink(m_object.c_str()); }
 
     Platform PlatformWith(LinuxKernelObjects& kernel) {
-        return Platform{fake.deviceSetup, fake.deviceNotifications, fake.systemQueries, kernel,
-                        fake.clock};
+        fake.Use(kernel);
+        return fake.platform();
     }
 
     testing::FakePlatform fake;
