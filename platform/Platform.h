@@ -2,7 +2,10 @@
 
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/Files.h"
+#include "platform/Resources.h"
 #include "platform/SystemQueries.h"
+#include "platform/WindowHost.h"
 
 namespace kelvane {
 
@@ -12,6 +15,9 @@ struct Platform {
     DeviceSetup& deviceSetup;
     DeviceNotifications& deviceNotifications;
     SystemQueries& systemQueries;
+    Resources& resources;
+    Files& files;
+    WindowHost& windowHost;
 };
 
 }  // namespace kelvane
