@@ -5,8 +5,10 @@
 #include "platform/DeviceSetup.h"
 #include "platform/Files.h"
 #include "platform/KernelObjects.h"
+#include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/SystemQueries.h"
+#include "platform/WindowHost.h"
 
 namespace kelvane {
 
@@ -20,6 +22,8 @@ struct Platform {
     Clock& clock;
     Files& files;
     Shell& shell;
+    Resources& resources;
+    WindowHost& windowHost;
 };
 
 }  // namespace kelvane
