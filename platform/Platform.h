@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/DialogHost.h"
 #include "platform/Files.h"
 #include "platform/KernelObjects.h"
 #include "platform/Resources.h"
@@ -24,6 +25,7 @@ struct Platform {
     Shell& shell;
     Resources& resources;
     WindowHost& windowHost;
+    DialogHost& dialogHost;
 };
 
 }  // namespace kelvane
