@@ -4,6 +4,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDeviceNotifications.h"
 #include "tests/support/FakeDeviceSetup.h"
+#include "tests/support/FakeDialogHost.h"
 #include "tests/support/FakeFiles.h"
 #include "tests/support/FakeKernelObjects.h"
 #include "tests/support/FakeResources.h"
@@ -25,6 +26,7 @@ struct FakePlatform {
     FakeShell shell;
     FakeResources resources;
     FakeWindowHost windowHost;
+    FakeDialogHost dialogHost{windowHost};
 
     void Use(DeviceSetup& real) { m_deviceSetup = &real; }
     void Use(KernelObjects& real) { m_kernelObjects = &real; }
@@ -41,7 +43,8 @@ struct FakePlatform {
                         m_files != nullptr ? *m_files : files,
                         m_shell != nullptr ? *m_shell : shell,
                         m_resources != nullptr ? *m_resources : resources,
-                        windowHost};
+                        windowHost,
+                        dialogHost};
     }
 
 private:
