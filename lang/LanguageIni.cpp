@@ -62,7 +62,7 @@ bool CLanguageIni::LoadFromResource(ModuleHandle module, std::uint16_t id, const
         return false;
     }
     // On a 32-bit system a size near 4 GiB would wrap the block size around.
-    if (size > std::numeric_limits<std::size_t>::max() - kTrailingZeroBytes - 1) {
+    if (std::uint64_t{size} + kTrailingZeroBytes + 1 > std::numeric_limits<std::size_t>::max()) {
         return false;
     }
     const std::size_t blockChars = (std::size_t{size} + kTrailingZeroBytes + 1) / sizeof(char16_t);

@@ -56,11 +56,11 @@ protected:
     ~DialogProcedure() = default;
 };
 
-// Modal dialogs made from the program's templates (102 the main dialog, 100 the About box), as the Windows dialog manager runs them.
-// Default processing follows Windows: the Close system command becomes WM_CLOSE, an unhandled
-// WM_CLOSE becomes the command IDCANCEL, and Escape is IDCANCEL too; Enter is IDOK. Device
-// notifications reach the dialog as WM_DEVICECHANGE with a pointer to the broadcast record in
-// lParam, also while another modal dialog of the program is open.
+// Modal dialogs made from the program's templates (102 the main dialog, 100 the About box), as the
+// Windows dialog manager runs them. Default processing follows Windows: the Close system command
+// becomes WM_CLOSE, an unhandled WM_CLOSE becomes the command IDCANCEL, and Escape is IDCANCEL too;
+// Enter is IDOK. Device notifications reach the dialog as WM_DEVICECHANGE with a pointer to the
+// broadcast record in lParam, also while another modal dialog of the program is open.
 class DialogHost {
 public:
     virtual ~DialogHost() = default;

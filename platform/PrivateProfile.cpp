@@ -1,5 +1,7 @@
 #include "platform/PrivateProfile.h"
 
+#include <algorithm>
+
 #include "common/Utf8.h"
 #include "common/WideText.h"
 
@@ -91,6 +93,16 @@ bool FindProfileValue(std::u16string_view text, std::u16string_view section,
         return false;
     });
     return found;
+}
+
+std::uint32_t CopyProfileString(std::u16string_view value, char16_t* returned, std::uint32_t size) {
+    if (returned == nullptr || size == 0) {
+        return 0;
+    }
+    const std::size_t copied = std::min<std::size_t>(value.size(), size - 1);
+    std::copy_n(value.begin(), copied, returned);
+    returned[copied] = u'\0';
+    return static_cast<std::uint32_t>(copied);
 }
 
 std::u16string DecodeProfileText(std::string_view bytes) {

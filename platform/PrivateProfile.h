@@ -15,6 +15,10 @@ namespace kelvane {
 bool FindProfileValue(std::u16string_view text, std::u16string_view section,
                       std::u16string_view key, std::u16string& value);
 
+// Copies `value` into `returned` as GetPrivateProfileStringW does: at most size - 1 characters
+// and a terminator. Returns the characters copied.
+std::uint32_t CopyProfileString(std::u16string_view value, char16_t* returned, std::uint32_t size);
+
 // INI file contents as text: UTF-16LE after the BOM FF FE, otherwise UTF-8 (a UTF-8 BOM is
 // skipped; malformed bytes become U+FFFD).
 std::u16string DecodeProfileText(std::string_view bytes);

@@ -13,6 +13,7 @@
 
 #include "common/WideText.h"
 #include "platform/ErrorCodes.h"
+#include "platform/RegistryValue.h"
 
 namespace kelvane {
 namespace {
@@ -398,24 +399,7 @@ std::int32_t LinuxDeviceSetup::RegQueryValueExW(RegistryKey key, const char16_t*
         return static_cast<std::int32_t>(kErrorFileNotFound);
     }
 
-    if (type != nullptr) {
-        *type = valueType;
-    }
-    if (dataSize == nullptr) {
-        return data == nullptr ? 0 : static_cast<std::int32_t>(kErrorInvalidParameter);
-    }
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data == nullptr) {
-        *dataSize = needed;
-        return 0;
-    }
-    if (*dataSize < needed) {
-        *dataSize = needed;
-        return static_cast<std::int32_t>(kErrorMoreData);
-    }
-    std::memcpy(data, bytes.data(), needed);
-    *dataSize = needed;
-    return 0;
+    return AnswerValueQuery(valueType, bytes, type, data, dataSize);
 }
 
 std::int32_t LinuxDeviceSetup::RegCloseKey(RegistryKey key) {

@@ -6,6 +6,7 @@
 #include "common/WideFormat.h"
 #include "common/WideText.h"
 #include "platform/ErrorCodes.h"
+#include "platform/RegistryValue.h"
 #include "tests/support/PrinterClass.h"
 
 namespace kelvane::testing {
@@ -219,24 +220,7 @@ std::int32_t FakeDeviceSetup::RegQueryValueExW(RegistryKey key, const char16_t* 
         bytes.resize((text.size() + 1) * 2, 0);
         std::memcpy(bytes.data(), text.data(), text.size() * 2);
     }
-    if (type != nullptr) {
-        *type = valueType;
-    }
-    if (dataSize == nullptr) {
-        return data == nullptr ? 0 : static_cast<std::int32_t>(kErrorInvalidParameter);
-    }
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data == nullptr) {
-        *dataSize = needed;
-        return 0;
-    }
-    if (*dataSize < needed) {
-        *dataSize = needed;
-        return static_cast<std::int32_t>(kErrorMoreData);
-    }
-    std::memcpy(data, bytes.data(), needed);
-    *dataSize = needed;
-    return 0;
+    return AnswerValueQuery(valueType, bytes, type, data, dataSize);
 }
 
 std::int32_t FakeDeviceSetup::RegCloseKey(RegistryKey key) {

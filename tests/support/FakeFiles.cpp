@@ -45,10 +45,7 @@ std::uint32_t FakeFiles::GetPrivateProfileStringW(const char16_t* section, const
             value = std::move(found);
         }
     }
-    const std::size_t copied = std::min<std::size_t>(value.size(), size - 1);
-    std::copy_n(value.begin(), copied, returned);
-    returned[copied] = u'\0';
-    return static_cast<std::uint32_t>(copied);
+    return CopyProfileString(value, returned, size);
 }
 
 }  // namespace kelvane::testing
