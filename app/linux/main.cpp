@@ -25,9 +25,8 @@ int main(int argc, char** argv) {
     using namespace kelvane;
 
     // Without a display Qt would end the process in its platform plugin: the terminal serves.
-    const bool graphical = HasGraphicalSession(std::getenv("QT_QPA_PLATFORM"),
-                                               std::getenv("DISPLAY"),
-                                               std::getenv("WAYLAND_DISPLAY"));
+    const bool graphical = HasGraphicalSession(
+        std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
     std::unique_ptr<QApplication> application;
     if (graphical) {
         application = std::make_unique<QApplication>(argc, argv);
@@ -55,9 +54,8 @@ int main(int argc, char** argv) {
         host = std::make_unique<TerminalDialogHost>(STDIN_FILENO, STDOUT_FILENO);
     }
     dialogs = host.get();
-    host->WatchDescriptor(notifications.Descriptor(), [&notifications] {
-        notifications.DispatchPending();
-    });
+    host->WatchDescriptor(notifications.Descriptor(),
+                          [&notifications] { notifications.DispatchPending(); });
 
     LinuxDeviceSetup deviceSetup;
     LinuxSystemQueries systemQueries;

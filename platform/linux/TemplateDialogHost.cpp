@@ -138,9 +138,8 @@ void TemplateDialogHost::PressEnter(WindowHandle dialog) {
     SendMessageW(dialog, kWmCommand, DefaultCommand(dialog), 0);
 }
 
-bool TemplateDialogHost::Dispatch(WindowHandle window, std::uint32_t message,
-                                  std::uintptr_t wParam, std::intptr_t lParam,
-                                  std::intptr_t& result) {
+bool TemplateDialogHost::Dispatch(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                                  std::intptr_t lParam, std::intptr_t& result) {
     result = 0;
     Run* run = FindRun(window);
     if (run == nullptr || run->ended) {

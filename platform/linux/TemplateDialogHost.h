@@ -101,9 +101,7 @@ public:
     WindowHandle LvmGetHeader(WindowHandle) override { return WindowHandle::Null(); }
     MessageResult LvmGetItemCount(WindowHandle) override { return 0; }
     MessageResult LvmGetItemTextW(WindowHandle, std::int32_t, LVITEMW&) override { return 0; }
-    MessageResult LvmSetItemTextW(WindowHandle, std::int32_t, const LVITEMW&) override {
-        return 0;
-    }
+    MessageResult LvmSetItemTextW(WindowHandle, std::int32_t, const LVITEMW&) override { return 0; }
     MessageResult HdmGetItemCount(WindowHandle) override { return 0; }
     MessageResult HdmGetItemW(WindowHandle, std::int32_t, HDITEMW&) override { return 0; }
     MessageResult HdmSetItemW(WindowHandle, std::int32_t, const HDITEMW&) override { return 0; }

@@ -122,7 +122,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 class Screen {
 public:
     Screen(int columns, int rows)
-        : m_columns(columns), m_rows(rows),
+        : m_columns(columns),
+          m_rows(rows),
           m_cells(static_cast<std::size_t>(columns * rows), Cell{U' ', false}) {}
 
     void Put(int column, int row, const std::u32string& text, bool highlighted = false,
@@ -152,7 +153,8 @@ public:
     }
     void Box(int column, int row, int width, int height, const std::u32string& caption) {
         Fill(column, row, width, height);
-        std::u32string top = U"+" + std::u32string(static_cast<std::size_t>(width - 2), U'-') + U"+";
+        std::u32string top =
+            U"+" + std::u32string(static_cast<std::size_t>(width - 2), U'-') + U"+";
         Put(column, row, top);
         for (int y = row + 1; y < row + height - 1; ++y) {
             Put(column, y, U"|");
@@ -228,8 +230,7 @@ bool TerminalDialogHost::GetClientRect(WindowHandle window, RECT& rect) {
     if (record == nullptr || record->dialogTemplate == nullptr) {
         return false;
     }
-    rect = RECT{0, 0, Columns(record->dialogTemplate->width),
-                Rows(record->dialogTemplate->height)};
+    rect = RECT{0, 0, Columns(record->dialogTemplate->width), Rows(record->dialogTemplate->height)};
     return true;
 }
 
@@ -337,7 +338,8 @@ void TerminalDialogHost::MoveFocus(WindowHandle dialog, int step) {
     const auto current = std::find(buttons.begin(), buttons.end(), m_focus[dialog.value]);
     const long index = current == buttons.end() ? 0 : current - buttons.begin();
     const long count = static_cast<long>(buttons.size());
-    m_focus[dialog.value] = buttons[static_cast<std::size_t>(((index + step) % count + count) % count)];
+    m_focus[dialog.value] =
+        buttons[static_cast<std::size_t>(((index + step) % count + count) % count)];
     m_dirty = true;
 }
 
@@ -428,8 +430,7 @@ TerminalDialogHost::Key TerminalDialogHost::TakeKey(char& character, bool escape
             return take(1, Key::kEscape);  // ESC, then an ordinary key
         }
         std::size_t end = 2;
-        while (end < m_pending.size() &&
-               !(m_pending[end] >= 0x40 && m_pending[end] <= 0x7E)) {
+        while (end < m_pending.size() && !(m_pending[end] >= 0x40 && m_pending[end] <= 0x7E)) {
             ++end;
         }
         if (end == m_pending.size()) {
@@ -437,12 +438,18 @@ TerminalDialogHost::Key TerminalDialogHost::TakeKey(char& character, bool escape
         }
         const std::string sequence = m_pending.substr(2, end - 1);
         Key key = Key::kCharacter;
-        if (sequence == "A") key = Key::kUp;
-        else if (sequence == "B") key = Key::kDown;
-        else if (sequence == "C") key = Key::kRight;
-        else if (sequence == "D") key = Key::kLeft;
-        else if (sequence == "Z") key = Key::kBackTab;
-        else if (sequence == "21~") key = Key::kMenu;  // F10
+        if (sequence == "A")
+            key = Key::kUp;
+        else if (sequence == "B")
+            key = Key::kDown;
+        else if (sequence == "C")
+            key = Key::kRight;
+        else if (sequence == "D")
+            key = Key::kLeft;
+        else if (sequence == "Z")
+            key = Key::kBackTab;
+        else if (sequence == "21~")
+            key = Key::kMenu;  // F10
         character = 0;
         return take(end + 1, key);
     }
@@ -619,8 +626,9 @@ void TerminalDialogHost::Render() {
             }
             const std::u32string shown = Shown(text, (control.style & kSsNoPrefix) == 0);
             const bool centredLine = (control.style & kSsCenterImage) != 0;
-            const int row = top + 1 + (centredLine ? (control.y + control.height / 2) / 8
-                                                   : (control.y + 4) / 8);
+            const int row =
+                top + 1 +
+                (centredLine ? (control.y + control.height / 2) / 8 : (control.y + 4) / 8);
             const std::uint32_t type = control.style & kSsTypeMask;
             int column = x;
             if (type == kSsCenter) {

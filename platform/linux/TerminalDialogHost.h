@@ -39,8 +39,19 @@ public:
 
 private:
     enum class Key {
-        kNone, kEscape, kEnter, kSpace, kTab, kBackTab, kUp, kDown, kLeft, kRight, kCtrlC,
-        kMenu, kCharacter
+        kNone,
+        kEscape,
+        kEnter,
+        kSpace,
+        kTab,
+        kBackTab,
+        kUp,
+        kDown,
+        kLeft,
+        kRight,
+        kCtrlC,
+        kMenu,
+        kCharacter
     };
     struct Watch {
         int fd;
@@ -79,7 +90,7 @@ private:
     termios m_saved{};
     std::string m_pending;  // input bytes not yet made into keys
     std::vector<Watch> m_watches;
-    std::vector<WindowHandle> m_shown;             // dialogs on screen, bottom first
+    std::vector<WindowHandle> m_shown;               // dialogs on screen, bottom first
     std::map<std::uintptr_t, WindowHandle> m_focus;  // dialog -> highlighted button
     std::optional<OpenMenu> m_menu;
 };

@@ -221,8 +221,7 @@ public:
         return false;
     }
     void Type(const std::string& keys) {
-        ASSERT_EQ(::write(m_terminal, keys.data(), keys.size()),
-                  static_cast<ssize_t>(keys.size()));
+        ASSERT_EQ(::write(m_terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
     std::string Diagnostics() const { return m_screen + ReadFile(m_log); }
 
@@ -265,8 +264,8 @@ protected:
     static void ExpectEndedCleanly(const std::optional<int>& status,
                                    const RunningLauncher& launcher) {
         ASSERT_TRUE(status.has_value()) << launcher.Diagnostics();
-        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0)
-            << *status << "\n" << launcher.Diagnostics();
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status << "\n"
+                                                                     << launcher.Diagnostics();
     }
 
     UsbTestbed usb;
@@ -365,8 +364,7 @@ TEST_F(LauncherEndToEndTest, ReadOnlyIniIsWritableAfterTheStart) {
     RunningLauncher launcher(directory.Root(), {});
     ExpectEndedCleanly(launcher.WaitForEnd(kEnds), launcher);
     EXPECT_EQ(directory.Started(true).size(), 1u);
-    EXPECT_NE(fs::status(directory.Ini()).permissions() & fs::perms::owner_write,
-              fs::perms::none);
+    EXPECT_NE(fs::status(directory.Ini()).permissions() & fs::perms::owner_write, fs::perms::none);
 }
 
 TEST_F(LauncherEndToEndTest, ShellCharactersInTheIniAreStartedLiterally) {
@@ -400,12 +398,10 @@ TEST_P(LauncherTerminalTest, ShowsTheDialogAndEscapeEndsItStartingNothing) {
     const std::string iniBefore = ReadFile(directory.Ini());
     const auto permsBefore = fs::status(directory.Ini()).permissions();
     const auto writtenBefore = fs::last_write_time(directory.Ini());
-    RunningLauncher launcher(directory.Root(),
-                             {{"LANG", terminalCase.language},
-                              {"LANGUAGE", ""},
-                              {"LC_ALL", ""},
-                              {"LC_MESSAGES", ""}},
-                             true);
+    RunningLauncher launcher(
+        directory.Root(),
+        {{"LANG", terminalCase.language}, {"LANGUAGE", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}},
+        true);
     for (const char* text : terminalCase.shown) {
         ASSERT_TRUE(launcher.WaitForScreen(text)) << text << "\n" << launcher.Diagnostics();
     }
@@ -421,8 +417,8 @@ INSTANTIATE_TEST_SUITE_P(
     Languages, LauncherTerminalTest,
     ::testing::Values(
         TerminalCase{"English", "en_US.UTF-8", {"Orvane Kelvane", "Please plug in Lumo", "取消"}},
-        TerminalCase{"TraditionalChinese", "zh_TW.UTF-8",
-                     {"Orvane Kelvane", "請插入 Lumo 印表機", "取消"}}),
+        TerminalCase{
+            "TraditionalChinese", "zh_TW.UTF-8", {"Orvane Kelvane", "請插入 Lumo 印表機", "取消"}}),
     [](const ::testing::TestParamInfo<TerminalCase>& param) { return param.param.name; });
 
 }  // namespace

@@ -77,8 +77,7 @@ struct DialogUnits {
     // MulDiv: rounded to the nearest pixel.
     static int Scale(int units, int base, int divisor) {
         const long long product = static_cast<long long>(units) * base;
-        return static_cast<int>((2 * product + (product < 0 ? -divisor : divisor)) /
-                                (2 * divisor));
+        return static_cast<int>((2 * product + (product < 0 ? -divisor : divisor)) / (2 * divisor));
     }
     QRect ToPixels(int x, int y, int width, int height) const {
         return QRect(Scale(x, baseX, 4), Scale(y, baseY, 8), Scale(width, baseX, 4),
@@ -139,8 +138,7 @@ private:
         const int key = event->key();
         if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
             m_host.PressEscape(m_handle);
-        } else if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-                   modifiers == Qt::NoModifier) {
+        } else if ((key == Qt::Key_Return || key == Qt::Key_Enter) && modifiers == Qt::NoModifier) {
             m_host.PressEnter(m_handle);
         } else if (key == Qt::Key_F4 && modifiers == Qt::AltModifier) {
             m_host.SystemCommand(m_handle, kScClose);
@@ -331,8 +329,8 @@ void QtDialogHost::ShowText(WindowHandle window) {
         widget->setWindowTitle(text);
     } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
         button->setText(text);  // a button reads "&" as Windows does
-    } else if (auto* label = qobject_cast<QLabel*>(widget); label != nullptr &&
-                                                             control->kind != ControlKind::kIcon) {
+    } else if (auto* label = qobject_cast<QLabel*>(widget);
+               label != nullptr && control->kind != ControlKind::kIcon) {
         label->setText((control->style & kSsNoPrefix) != 0 ? text : WithoutPrefixes(text));
     }
 }

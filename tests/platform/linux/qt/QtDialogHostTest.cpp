@@ -143,7 +143,8 @@ TEST_F(QtDialogHostTest, MainDialogShowsCaptionPromptAndCancelButHidesTheDefault
             auto* ok = qobject_cast<QPushButton*>(host.WidgetOf(host.GetDlgItem(dialog, kIdOk)));
             auto* cancel =
                 qobject_cast<QPushButton*>(host.WidgetOf(host.GetDlgItem(dialog, kIdCancel)));
-            auto* prompt = qobject_cast<QLabel*>(host.WidgetOf(host.GetDlgItem(dialog, IDC_PROMPT)));
+            auto* prompt =
+                qobject_cast<QLabel*>(host.WidgetOf(host.GetDlgItem(dialog, IDC_PROMPT)));
             ASSERT_NE(ok, nullptr);
             ASSERT_NE(cancel, nullptr);
             ASSERT_NE(prompt, nullptr);
@@ -166,8 +167,7 @@ TEST_F(QtDialogHostTest, MainDialogShowsCaptionPromptAndCancelButHidesTheDefault
             EXPECT_NEAR(cancel->height() / double(window->height()), 14.0 / 109.0, 0.02);
             EXPECT_NEAR(ok->geometry().right() / width, 305.0 / 312.0, 0.01);
             // The prompt fits its line in the dialog's font.
-            EXPECT_LE(prompt->fontMetrics().horizontalAdvance(prompt->text()),
-                      prompt->width());
+            EXPECT_LE(prompt->fontMetrics().horizontalAdvance(prompt->text()), prompt->width());
             host.EndDialog(dialog, 5);
         });
     };
@@ -242,8 +242,8 @@ TEST_F(QtDialogHostTest, EndDialogDuringInitialisationKeepsTheDialogFromShowing)
 struct KeyCase {
     const char* name;
     std::function<void(QtDialogHost&, WindowHandle)> act;
-    std::intptr_t result;        // the command that ended the dialog
-    bool throughCloseCommand;    // SC_CLOSE and WM_CLOSE came before the command
+    std::intptr_t result;      // the command that ended the dialog
+    bool throughCloseCommand;  // SC_CLOSE and WM_CLOSE came before the command
 };
 
 void PrintTo(const KeyCase& keyCase, std::ostream* out) {
@@ -343,38 +343,40 @@ TEST_P(QtWindowMenuTest, OffersTheStandardEntriesAndTheAppendedItem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Menu, QtWindowMenuTest,
-    ::testing::Values(
-        MenuCase{"RightClickThenAbout",
-                 [](QtDialogHost& host, WindowHandle dialog) {
-                     QWidget* window = host.WidgetOf(dialog);
-                     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                             window->mapToGlobal(QPoint(5, 5)));
-                     QApplication::sendEvent(window, &event);
-                 },
-                 Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
-        MenuCase{"RightClickOnThePromptThenAbout",
-                 [](QtDialogHost& host, WindowHandle dialog) {
-                     QWidget* prompt = host.WidgetOf(host.GetDlgItem(dialog, IDC_PROMPT));
-                     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
-                                             prompt->mapToGlobal(QPoint(2, 2)));
-                     QApplication::sendEvent(prompt, &event);
-                 },
-                 Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
-        MenuCase{"ShiftF10ThenAbout",
-                 [](QtDialogHost& host, WindowHandle dialog) {
-                     QTest::keyClick(KeyTarget(host, dialog), Qt::Key_F10, Qt::ShiftModifier);
-                 },
-                 Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
-        MenuCase{"MenuKeyThenAbout",
-                 [](QtDialogHost& host, WindowHandle dialog) {
-                     QTest::keyClick(KeyTarget(host, dialog), Qt::Key_Menu);
-                 },
-                 Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
-        MenuCase{"AltSpaceThenClose",
-                 [](QtDialogHost& host, WindowHandle dialog) {
-                     QTest::keyClick(KeyTarget(host, dialog), Qt::Key_Space, Qt::AltModifier);
-                 },
-                 Qt::Key_C, kScClose, kIdCancel}),
+    ::testing::Values(MenuCase{"RightClickThenAbout",
+                               [](QtDialogHost& host, WindowHandle dialog) {
+                                   QWidget* window = host.WidgetOf(dialog);
+                                   QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                                           window->mapToGlobal(QPoint(5, 5)));
+                                   QApplication::sendEvent(window, &event);
+                               },
+                               Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
+                      MenuCase{"RightClickOnThePromptThenAbout",
+                               [](QtDialogHost& host, WindowHandle dialog) {
+                                   QWidget* prompt =
+                                       host.WidgetOf(host.GetDlgItem(dialog, IDC_PROMPT));
+                                   QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                                           prompt->mapToGlobal(QPoint(2, 2)));
+                                   QApplication::sendEvent(prompt, &event);
+                               },
+                               Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
+                      MenuCase{"ShiftF10ThenAbout",
+                               [](QtDialogHost& host, WindowHandle dialog) {
+                                   QTest::keyClick(KeyTarget(host, dialog), Qt::Key_F10,
+                                                   Qt::ShiftModifier);
+                               },
+                               Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
+                      MenuCase{"MenuKeyThenAbout",
+                               [](QtDialogHost& host, WindowHandle dialog) {
+                                   QTest::keyClick(KeyTarget(host, dialog), Qt::Key_Menu);
+                               },
+                               Qt::Key_A, IDM_ABOUTBOX, IDM_ABOUTBOX},
+                      MenuCase{"AltSpaceThenClose",
+                               [](QtDialogHost& host, WindowHandle dialog) {
+                                   QTest::keyClick(KeyTarget(host, dialog), Qt::Key_Space,
+                                                   Qt::AltModifier);
+                               },
+                               Qt::Key_C, kScClose, kIdCancel}),
     [](const ::testing::TestParamInfo<MenuCase>& param) { return param.param.name; });
 
 TEST_F(QtDialogHostTest, AboutBoxRunsNestedWithItsOwnerDisabled) {
@@ -497,11 +499,10 @@ TEST_F(QtDialogHostTest, MinimiseAndRestoreAreTheDefaultOfTheirSystemCommands) {
 
 TEST_F(QtDialogHostTest, UnknownTemplateOrOwnerFails) {
     TestProcedure procedure(host);
-    EXPECT_EQ(host.DialogBoxParamW(ModuleHandle::Null(), 555, WindowHandle::Null(), procedure),
-              -1);
-    EXPECT_EQ(host.DialogBoxParamW(ModuleHandle::Null(), IDD_ABOUTBOX, WindowHandle{0x4444},
-                                   procedure),
-              -1);
+    EXPECT_EQ(host.DialogBoxParamW(ModuleHandle::Null(), 555, WindowHandle::Null(), procedure), -1);
+    EXPECT_EQ(
+        host.DialogBoxParamW(ModuleHandle::Null(), IDD_ABOUTBOX, WindowHandle{0x4444}, procedure),
+        -1);
     EXPECT_TRUE(procedure.received.empty());
 }
 
