@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/CRuntimeClock.h"
+#include "platform/Platform.h"
+#include "platform/win32/Win32DeviceNotifications.h"
+#include "platform/win32/Win32DeviceSetup.h"
+#include "platform/win32/Win32KernelObjects.h"
+#include "platform/win32/Win32SystemQueries.h"
+
+namespace kelvane {
+
+// Every service of the seam over the real Windows API. The Windows entry point builds one and
+// hands its platform() down; it must outlive everything that uses it.
+struct Win32Platform {
+    Win32DeviceSetup deviceSetup;
+    Win32DeviceNotifications deviceNotifications;
+    Win32SystemQueries systemQueries;
+    Win32KernelObjects kernelObjects;
+    CRuntimeClock clock;
+
+    Platform platform() {
+        return Platform{deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock};
+    }
+};
+
+}  // namespace kelvane
