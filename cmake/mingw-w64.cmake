@@ -1,11 +1,9 @@
-# Shared part of the mingw-w64 toolchain files: Debian's cross compilers, posix thread model.
-# The including file sets KELVANE_MINGW_TRIPLE and CMAKE_SYSTEM_PROCESSOR.
+# Shared part of the mingw-w64 toolchain files: Debian's cross compilers. The including file
+# sets KELVANE_MINGW_TRIPLE, KELVANE_MINGW_THREADS (posix or win32) and CMAKE_SYSTEM_PROCESSOR.
 set(CMAKE_SYSTEM_NAME Windows)
 
-# The posix-thread compilers give the whole standard library (std::thread, std::mutex), at the
-# price of winpthread, which the static link below folds into the executable.
-set(CMAKE_C_COMPILER ${KELVANE_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${KELVANE_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_C_COMPILER ${KELVANE_MINGW_TRIPLE}-gcc-${KELVANE_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${KELVANE_MINGW_TRIPLE}-g++-${KELVANE_MINGW_THREADS})
 set(CMAKE_RC_COMPILER ${KELVANE_MINGW_TRIPLE}-windres)
 set(CMAKE_AR ${KELVANE_MINGW_TRIPLE}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB ${KELVANE_MINGW_TRIPLE}-ranlib CACHE FILEPATH "")
@@ -17,6 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Every executable carries libgcc, libstdc++ and winpthread inside it, so it needs no DLL beyond
-# those Windows itself ships.
+# Every executable carries the compiler's runtime (libgcc, libstdc++ and, with posix threads,
+# winpthread) inside it, so it needs no DLL beyond those Windows itself ships.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
