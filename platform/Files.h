@@ -25,8 +25,8 @@ public:
     // the section or the key is missing, keeping at most size - 1 characters and a terminator.
     // Returns the characters copied.
     virtual std::uint32_t GetPrivateProfileStringW(const char16_t* section, const char16_t* key,
-                                                   const char16_t* defaultValue,
-                                                   char16_t* returned, std::uint32_t size,
+                                                   const char16_t* defaultValue, char16_t* returned,
+                                                   std::uint32_t size,
                                                    const char16_t* fileName) = 0;
 };
 

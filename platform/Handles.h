@@ -28,5 +28,12 @@ using DeviceInfoSet = OpaqueHandle<struct DeviceInfoSetTag>;      // HDEVINFO
 using RegistryKey = OpaqueHandle<struct RegistryKeyTag>;          // HKEY
 using WindowHandle = OpaqueHandle<struct WindowHandleTag>;        // HWND
 using DeviceNotifyHandle = OpaqueHandle<struct DeviceNotifyTag>;  // HDEVNOTIFY
+using ModuleHandle = OpaqueHandle<struct ModuleHandleTag>;        // HMODULE
+using ResourceHandle = OpaqueHandle<struct ResourceHandleTag>;    // HRSRC
+using GlobalHandle = OpaqueHandle<struct GlobalHandleTag>;        // HGLOBAL
+using ProcAddress = OpaqueHandle<struct ProcAddressTag>;          // FARPROC
+using MenuHandle = OpaqueHandle<struct MenuHandleTag>;            // HMENU
+using IconHandle = OpaqueHandle<struct IconHandleTag>;            // HICON
+using DeviceContext = OpaqueHandle<struct DeviceContextTag>;      // HDC
 
 }  // namespace kelvane

@@ -3,7 +3,9 @@
 #include "platform/Clock.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/Files.h"
 #include "platform/KernelObjects.h"
+#include "platform/Shell.h"
 #include "platform/SystemQueries.h"
 
 namespace kelvane {
@@ -16,6 +18,8 @@ struct Platform {
     SystemQueries& systemQueries;
     KernelObjects& kernelObjects;
     Clock& clock;
+    Files& files;
+    Shell& shell;
 };
 
 }  // namespace kelvane

@@ -6,14 +6,18 @@
 
 #include <dbt.h>
 #include <setupapi.h>
+#include <shellapi.h>
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
 #include "platform/ErrorCodes.h"
+#include "platform/Files.h"
 #include "platform/KernelObjects.h"
 #include "platform/Records.h"
+#include "platform/Shell.h"
 #include "platform/SystemQueries.h"
 
 namespace {
@@ -167,6 +171,16 @@ static_assert(kelvane::kVerPlatformWin32Nt == VER_PLATFORM_WIN32_NT);
 static_assert(kelvane::kVerSuiteEmbeddedNt == VER_SUITE_EMBEDDEDNT);
 static_assert(kelvane::kProcessorArchitectureAmd64 == PROCESSOR_ARCHITECTURE_AMD64);
 
+// Files and the shell.
+static_assert(kelvane::kFileAttributeReadOnly == FILE_ATTRIBUTE_READONLY);
+static_assert(kelvane::kFileAttributeHidden == FILE_ATTRIBUTE_HIDDEN);
+static_assert(kelvane::kFileAttributeNormalOnly == FILE_ATTRIBUTE_NORMAL);
+static_assert(kelvane::kSwShowNormal == SW_SHOWNORMAL);
+static_assert(kelvane::kSeErrFileNotFound == SE_ERR_FNF);
+static_assert(kelvane::kSeErrAccessDenied == SE_ERR_ACCESSDENIED);
+static_assert(kelvane::kSeErrOutOfMemory == SE_ERR_OOM);
+static_assert(kelvane::kSeErrNoAssociation == SE_ERR_NOASSOC);
+
 // Error codes.
 static_assert(kelvane::kErrorSuccess == ERROR_SUCCESS);
 static_assert(kelvane::kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
@@ -186,5 +200,7 @@ static_assert(sizeof(kelvane::DeviceInfoSet) == sizeof(HDEVINFO));
 static_assert(sizeof(kelvane::RegistryKey) == sizeof(HKEY));
 static_assert(sizeof(kelvane::WindowHandle) == sizeof(HWND));
 static_assert(sizeof(kelvane::DeviceNotifyHandle) == sizeof(HDEVNOTIFY));
+// ShellExecuteW's result travels as an integer as wide as its HINSTANCE.
+static_assert(sizeof(std::intptr_t) == sizeof(HINSTANCE));
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32DeviceSetup.h"
+#include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32KernelObjects.h"
+#include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemQueries.h"
 
 namespace kelvane {
@@ -17,9 +19,12 @@ struct Win32Platform {
     Win32SystemQueries systemQueries;
     Win32KernelObjects kernelObjects;
     CRuntimeClock clock;
+    Win32Files files;
+    Win32Shell shell;
 
     Platform platform() {
-        return Platform{deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock};
+        return Platform{
+            deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock, files, shell};
     }
 };
 

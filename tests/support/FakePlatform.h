@@ -4,7 +4,9 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeDeviceNotifications.h"
 #include "tests/support/FakeDeviceSetup.h"
+#include "tests/support/FakeFiles.h"
 #include "tests/support/FakeKernelObjects.h"
+#include "tests/support/FakeShell.h"
 #include "tests/support/FakeSystemQueries.h"
 
 namespace kelvane::testing {
@@ -17,19 +19,29 @@ struct FakePlatform {
     FakeSystemQueries systemQueries;
     FakeKernelObjects kernelObjects;
     FakeClock clock;
+    FakeFiles files;
+    FakeShell shell;
 
     void Use(DeviceSetup& real) { m_deviceSetup = &real; }
     void Use(KernelObjects& real) { m_kernelObjects = &real; }
+    void Use(Files& real) { m_files = &real; }
+    void Use(Shell& real) { m_shell = &real; }
 
     Platform platform() {
         return Platform{m_deviceSetup != nullptr ? *m_deviceSetup : deviceSetup,
-                        deviceNotifications, systemQueries,
-                        m_kernelObjects != nullptr ? *m_kernelObjects : kernelObjects, clock};
+                        deviceNotifications,
+                        systemQueries,
+                        m_kernelObjects != nullptr ? *m_kernelObjects : kernelObjects,
+                        clock,
+                        m_files != nullptr ? *m_files : files,
+                        m_shell != nullptr ? *m_shell : shell};
     }
 
 private:
     DeviceSetup* m_deviceSetup = nullptr;
     KernelObjects* m_kernelObjects = nullptr;
+    Files* m_files = nullptr;
+    Shell* m_shell = nullptr;
 };
 
 }  // namespace kelvane::testing

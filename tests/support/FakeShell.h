@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Shell.h"
+
+namespace kelvane::testing {
+
+// Records what the desktop was asked to open.
+class FakeShell final : public Shell {
+public:
+    struct Execution {
+        WindowHandle owner;
+        std::u16string verb;
+        std::u16string file;
+        bool hasParameters;
+        bool hasDirectory;
+        std::int32_t showCommand;
+    };
+
+    std::intptr_t result = kShellExecuteSucceeded;
+    std::vector<Execution> executions;
+
+    std::intptr_t ShellExecuteW(WindowHandle owner, const char16_t* verb, const char16_t* file,
+                                const char16_t* parameters, const char16_t* directory,
+                                std::int32_t showCommand) override {
+        executions.push_back({owner, verb != nullptr ? verb : u"", file != nullptr ? file : u"",
+                              parameters != nullptr, directory != nullptr, showCommand});
+        return result;
+    }
+};
+
+}  // namespace kelvane::testing
