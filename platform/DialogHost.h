@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Handles.h"
+#include "platform/WindowHost.h"
 
 namespace kelvane {
 
@@ -33,8 +34,6 @@ inline constexpr std::uint32_t kIconSmall = 0;
 inline constexpr std::uint32_t kIconBig = 1;
 inline constexpr std::int32_t kSmCxIcon = 11;
 inline constexpr std::int32_t kSmCyIcon = 12;
-inline constexpr std::uint32_t kMfSeparatorItem = 0x0800;
-inline constexpr std::uint32_t kMfStringItem = 0x0000;
 
 struct RECT {
     std::int32_t left;
@@ -57,7 +56,7 @@ protected:
     ~DialogProcedure() = default;
 };
 
-// Modal dialogs made from the program's templates, as the Windows dialog manager runs them.
+// Modal dialogs made from the program's templates (102 the main dialog, 100 the About box), as the Windows dialog manager runs them.
 // Default processing follows Windows: the Close system command becomes WM_CLOSE, an unhandled
 // WM_CLOSE becomes the command IDCANCEL, and Escape is IDCANCEL too; Enter is IDOK. Device
 // notifications reach the dialog as WM_DEVICECHANGE with a pointer to the broadcast record in

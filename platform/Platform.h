@@ -3,10 +3,13 @@
 #include "platform/Clock.h"
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/DialogHost.h"
 #include "platform/Files.h"
 #include "platform/KernelObjects.h"
+#include "platform/Resources.h"
 #include "platform/Shell.h"
 #include "platform/SystemQueries.h"
+#include "platform/WindowHost.h"
 
 namespace kelvane {
 
@@ -20,6 +23,9 @@ struct Platform {
     Clock& clock;
     Files& files;
     Shell& shell;
+    Resources& resources;
+    WindowHost& windowHost;
+    DialogHost& dialogHost;
 };
 
 }  // namespace kelvane

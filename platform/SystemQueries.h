@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/Handles.h"
+
 namespace kelvane {
 
 inline constexpr std::uint32_t kVerPlatformWin32s = 0;
@@ -54,6 +56,24 @@ public:
     // Whether "GetNativeSystemInfo" can be found in the loaded "kernel32.dll" (Windows XP on).
     virtual bool HasGetNativeSystemInfo() = 0;
     virtual void GetNativeSystemInfo(SYSTEM_INFO& info) = 0;
+
+    // Copies the system directory's path with its terminator into `buffer` and returns its length.
+    // When `size` characters are too few, copies nothing and returns the size needed, terminator
+    // included. 0 on failure.
+    virtual std::uint32_t GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) = 0;
+
+    // Loads a library by its path; a null module when it cannot be loaded.
+    virtual ModuleHandle LoadLibraryW(const char16_t* fileName) = 0;
+    // The function a loaded library exports under `procName`; null when there is none.
+    virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;
+    virtual bool FreeLibrary(ModuleHandle module) = 0;
+
+    // Calls a function that GetProcAddress found under the name "GetUserDefaultUILanguage": the
+    // language identifier of the user's interface language. Its library must still be loaded.
+    virtual std::uint16_t GetUserDefaultUILanguage(ProcAddress function) = 0;
+
+    // The language identifier of the user's locale.
+    virtual std::uint16_t GetUserDefaultLangID() = 0;
 };
 
 }  // namespace kelvane

@@ -47,10 +47,10 @@ LinuxKernelObjects::~LinuxKernelObjects() {
     }
 }
 
-Handle LinuxKernelObjects::Adopt(int fd, Kind kind) {
+Handle LinuxKernelObjects::Adopt(int fd, Kind kind, std::u16string path) {
     const std::uintptr_t value = m_nextHandle;
     m_nextHandle += 4;
-    m_handles.emplace(value, Entry{fd, kind});
+    m_handles.emplace(value, Entry{fd, kind, std::move(path)});
     m_lastError = kErrorSuccess;
     return Handle{value};
 }
@@ -67,6 +67,11 @@ bool LinuxKernelObjects::FailWithErrno() {
 int LinuxKernelObjects::DescriptorOf(Handle handle) const {
     const auto it = m_handles.find(handle.value);
     return it != m_handles.end() ? it->second.fd : -1;
+}
+
+std::u16string LinuxKernelObjects::PathOf(Handle handle) const {
+    const auto it = m_handles.find(handle.value);
+    return it != m_handles.end() ? it->second.path : std::u16string();
 }
 
 Handle LinuxKernelObjects::CreateFileW(const char16_t* fileName, std::uint32_t desiredAccess,
@@ -97,7 +102,7 @@ Handle LinuxKernelObjects::CreateFileW(const char16_t* fileName, std::uint32_t d
         FailWithErrno();
         return Handle::Invalid();
     }
-    return Adopt(fd, Kind::File);
+    return Adopt(fd, Kind::File, fileName);
 }
 
 Handle LinuxKernelObjects::CreateEventW(bool /*manualReset*/, bool initialState) {

@@ -47,9 +47,11 @@ public:
                             int wideLength, char* narrow, int narrowSize) override;
     std::uint32_t GetLastError() const override { return m_lastError; }
 
-    // The descriptor behind a handle, -1 for none. For the device notifications, which must
-    // tell which open handle a removed device belongs to.
+    // The descriptor behind a handle, -1 for none.
     int DescriptorOf(Handle handle) const;
+    // The path a device handle was opened on, empty for any other handle. The device
+    // notifications tell by it which open handle a removed device belongs to.
+    std::u16string PathOf(Handle handle) const;
 
     // The shared-memory object name that stands for a mutex name.
     static std::string SharedObjectName(const char* mutexName);
@@ -59,9 +61,10 @@ private:
     struct Entry {
         int fd;
         Kind kind;
+        std::u16string path;
     };
 
-    Handle Adopt(int fd, Kind kind);
+    Handle Adopt(int fd, Kind kind, std::u16string path = {});
     bool Fail(std::uint32_t code);
     bool FailWithErrno();
 

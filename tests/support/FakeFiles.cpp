@@ -32,6 +32,7 @@ std::uint32_t FakeFiles::GetPrivateProfileStringW(const char16_t* section, const
                                                   const char16_t* defaultValue, char16_t* returned,
                                                   std::uint32_t size, const char16_t* fileName) {
     profileReads.push_back({section != nullptr ? section : u"", key != nullptr ? key : u"",
+                            defaultValue != nullptr ? defaultValue : u"",
                             fileName != nullptr ? fileName : u"", size});
     if (returned == nullptr || size == 0) {
         return 0;

@@ -20,6 +20,7 @@ public:
     struct ProfileRead {
         std::u16string section;
         std::u16string key;
+        std::u16string defaultText;
         std::u16string fileName;
         std::uint32_t size;
     };

@@ -1,5 +1,6 @@
 // The link's device lookup over the udev provider, against mocked printers.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <umockdev.h>
 
 #include <array>
@@ -9,6 +10,7 @@
 #include "common/WideText.h"
 #include "platform/ErrorCodes.h"
 #include "platform/linux/LinuxDeviceSetup.h"
+#include "platform/linux/LinuxKernelObjects.h"
 #include "tests/platform/linux/UsbTestbed.h"
 #include "tests/support/FakePlatform.h"
 #include "usb/GuidText.h"
@@ -159,6 +161,23 @@ INSTANTIATE_TEST_SUITE_P(
                       PortCase{"Win2000ByVidPidWord", 5, 0, kLumoB, u"/dev/usb/lp0"},
                       PortCase{"Win2000OtherWordOnThatPort", 5, 0, kLumoA, u""}),
     PortName);
+
+TEST_F(LinuxLinkLookupTest, OpensAndClosesTheMockedLpNode) {
+    Add(Printer("1-1", "0502", 0));
+    LinuxKernelObjects kernel;
+    fake.Use(kernel);
+    CUsbLink realLink{fake.platform()};
+
+    ASSERT_EQ(realLink.Open(68, 1, kPresentByVidPid, 3), kLinkOpened);
+    EXPECT_EQ(kernel.PathOf(realLink.m_hPipeR), u"/dev/usb/lp0");
+    const int fd = kernel.DescriptorOf(realLink.m_hPipeR);
+    EXPECT_GE(fd, 0);
+    realLink.Close();
+    EXPECT_EQ(kernel.DescriptorOf(realLink.m_hPipeR), -1);
+    EXPECT_FALSE(realLink.IsOpened());
+    // The mutex's name outlives its handles; leave the machine as it was.
+    ::shm_unlink(LinuxKernelObjects::SharedObjectName("Global\\/usb/lp0").c_str());
+}
 
 }  // namespace
 }  // namespace kelvane

@@ -90,4 +90,8 @@ void UsbTestbed::Remove(const std::string& syspath) {
     umockdev_testbed_remove_device(m_testbed, syspath.c_str());
 }
 
+void UsbTestbed::Uevent(const std::string& syspath, const char* action) {
+    umockdev_testbed_uevent(m_testbed, syspath.c_str(), action);
+}
+
 }  // namespace kelvane::testing
