@@ -4,6 +4,7 @@
 // runs: a mismatch stops the build.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <dbt.h>
 #include <setupapi.h>
 #include <shellapi.h>
@@ -13,12 +14,14 @@
 
 #include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
+#include "platform/DialogHost.h"
 #include "platform/ErrorCodes.h"
 #include "platform/Files.h"
 #include "platform/KernelObjects.h"
 #include "platform/Records.h"
 #include "platform/Shell.h"
 #include "platform/SystemQueries.h"
+#include "platform/WindowHost.h"
 
 namespace {
 
@@ -202,5 +205,79 @@ static_assert(sizeof(kelvane::WindowHandle) == sizeof(HWND));
 static_assert(sizeof(kelvane::DeviceNotifyHandle) == sizeof(HDEVNOTIFY));
 // ShellExecuteW's result travels as an integer as wide as its HINSTANCE.
 static_assert(sizeof(std::intptr_t) == sizeof(HINSTANCE));
+
+// Records of the window and dialog hosts. The item records are the layout of Windows Vista on;
+// older systems read only the fields the mask names, which all come before the newer ones.
+KELVANE_SAME_SIZE(RECT, RECT);
+KELVANE_SAME_FIELD(RECT, RECT, left);
+KELVANE_SAME_FIELD(RECT, RECT, top);
+KELVANE_SAME_FIELD(RECT, RECT, right);
+KELVANE_SAME_FIELD(RECT, RECT, bottom);
+
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, mask);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, cxy);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, pszText);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, hbm);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, cchTextMax);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, fmt);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, lParam);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, iImage);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, iOrder);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, type);
+KELVANE_SAME_FIELD(HDITEMW, HDITEMW, pvFilter);
+
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, mask);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, iItem);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, iSubItem);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, state);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, stateMask);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, pszText);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, cchTextMax);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, iImage);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, lParam);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, iIndent);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, iGroupId);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, cColumns);
+KELVANE_SAME_FIELD(LVITEMW, LVITEMW, puColumns);
+
+static_assert(kelvane::kGwHwndNext == GW_HWNDNEXT);
+static_assert(kelvane::kGwChild == GW_CHILD);
+static_assert(kelvane::kCbErr == CB_ERR);
+static_assert(kelvane::kLbErr == LB_ERR);
+static_assert(kelvane::kMfString == MF_STRING);
+static_assert(kelvane::kMfPopup == MF_POPUP);
+static_assert(kelvane::kMfByPosition == MF_BYPOSITION);
+static_assert(kelvane::kMfSeparator == MF_SEPARATOR);
+static_assert(kelvane::kMenuItemOpensSubmenu == static_cast<UINT>(-1));
+static_assert(kelvane::kHdiText == HDI_TEXT);
+static_assert(kelvane::kLvifText == LVIF_TEXT);
+
+static_assert(kelvane::kWmClose == WM_CLOSE);
+static_assert(kelvane::kWmPaint == WM_PAINT);
+static_assert(kelvane::kWmIconEraseBkgnd == WM_ICONERASEBKGND);
+static_assert(kelvane::kWmQueryDragIcon == WM_QUERYDRAGICON);
+static_assert(kelvane::kWmInitDialog == WM_INITDIALOG);
+static_assert(kelvane::kWmCommand == WM_COMMAND);
+static_assert(kelvane::kWmSysCommand == WM_SYSCOMMAND);
+static_assert(kelvane::kWmDeviceChange == WM_DEVICECHANGE);
+static_assert(kelvane::kIdOk == IDOK);
+static_assert(kelvane::kIdCancel == IDCANCEL);
+static_assert(kelvane::kScClose == SC_CLOSE);
+static_assert(kelvane::kScMinimize == SC_MINIMIZE);
+static_assert(kelvane::kScRestore == SC_RESTORE);
+static_assert(kelvane::kDbtDeviceArrival == DBT_DEVICEARRIVAL);
+static_assert(kelvane::kDbtDeviceQueryRemove == DBT_DEVICEQUERYREMOVE);
+static_assert(kelvane::kDbtDeviceRemoveComplete == DBT_DEVICEREMOVECOMPLETE);
+static_assert(kelvane::kDbtDevNodesChanged == DBT_DEVNODES_CHANGED);
+static_assert(kelvane::kIconSmall == ICON_SMALL);
+static_assert(kelvane::kIconBig == ICON_BIG);
+static_assert(kelvane::kSmCxIcon == SM_CXICON);
+static_assert(kelvane::kSmCyIcon == SM_CYICON);
+static_assert(sizeof(kelvane::MessageResult) == sizeof(LRESULT));
+static_assert(sizeof(kelvane::ModuleHandle) == sizeof(HMODULE));
+static_assert(sizeof(kelvane::MenuHandle) == sizeof(HMENU));
+static_assert(sizeof(kelvane::IconHandle) == sizeof(HICON));
+static_assert(sizeof(kelvane::DeviceContext) == sizeof(HDC));
+static_assert(sizeof(kelvane::ProcAddress) == sizeof(FARPROC));
 
 }  // namespace

@@ -4,10 +4,13 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32DeviceSetup.h"
+#include "platform/win32/Win32DialogHost.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32KernelObjects.h"
+#include "platform/win32/Win32Resources.h"
 #include "platform/win32/Win32Shell.h"
 #include "platform/win32/Win32SystemQueries.h"
+#include "platform/win32/Win32WindowHost.h"
 
 namespace kelvane {
 
@@ -21,10 +24,13 @@ struct Win32Platform {
     CRuntimeClock clock;
     Win32Files files;
     Win32Shell shell;
+    Win32Resources resources;
+    Win32WindowHost windowHost;
+    Win32DialogHost dialogHost;
 
     Platform platform() {
-        return Platform{
-            deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock, files, shell};
+        return Platform{deviceSetup, deviceNotifications, systemQueries, kernelObjects, clock,
+                        files,       shell,               resources,     windowHost,    dialogHost};
     }
 };
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/Win32Interop.h"
+
 namespace kelvane {
 namespace {
 
@@ -38,6 +40,38 @@ void Win32SystemQueries::GetNativeSystemInfo(SYSTEM_INFO& info) {
         // this process is native.
         ::GetSystemInfo(record);
     }
+}
+
+std::uint32_t Win32SystemQueries::GetSystemDirectoryW(char16_t* buffer, std::uint32_t size) {
+    return ::GetSystemDirectoryW(win32::Wide(buffer), size);
+}
+
+ModuleHandle Win32SystemQueries::LoadLibraryW(const char16_t* fileName) {
+    return win32::FromHandle<ModuleHandle>(::LoadLibraryW(win32::Wide(fileName)));
+}
+
+ProcAddress Win32SystemQueries::GetProcAddress(ModuleHandle module, const char* procName) {
+    const FARPROC found =
+        ::GetProcAddress(reinterpret_cast<HMODULE>(module.value), procName);
+    return ProcAddress{reinterpret_cast<std::uintptr_t>(found)};
+}
+
+bool Win32SystemQueries::FreeLibrary(ModuleHandle module) {
+    return ::FreeLibrary(reinterpret_cast<HMODULE>(module.value)) != FALSE;
+}
+
+std::uint16_t Win32SystemQueries::GetUserDefaultUILanguage(ProcAddress function) {
+    using UiLanguageFunction = LANGID(WINAPI*)();
+    // A null function would be a jump to address 0; answer "no language" (LANG_NEUTRAL) instead.
+    if (function.IsNull()) {
+        return 0;
+    }
+    const auto query = reinterpret_cast<UiLanguageFunction>(function.value);
+    return query();
+}
+
+std::uint16_t Win32SystemQueries::GetUserDefaultLangID() {
+    return ::GetUserDefaultLangID();
 }
 
 }  // namespace kelvane
