@@ -56,7 +56,8 @@ void Pad(std::u16string& out, std::u16string_view prefix, std::u16string_view bo
 
 void FormatInteger(std::u16string& out, char16_t conversion, std::uint64_t bits, const Spec& spec) {
     const auto low = static_cast<std::uint32_t>(bits);
-    std::u16string prefix;
+    // A sign or a radix prefix, always one of the fixed texts below.
+    std::u16string_view prefix;
     std::u16string body;
     if (conversion == u'd' || conversion == u'i') {
         const auto value = static_cast<std::int32_t>(low);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "platform/WindowHost.h"
+
+namespace kelvane {
+
+// Window texts, control messages and menus of user32. The control messages go through
+// SendMessageW, so the controls answer as Windows' own do.
+class Win32WindowHost final : public WindowHost {
+public:
+    std::int32_t GetWindowTextW(WindowHandle window, char16_t* buffer,
+                                std::int32_t maxCount) override;
+    bool SetWindowTextW(WindowHandle window, const char16_t* text) override;
+    WindowHandle GetWindow(WindowHandle window, std::uint32_t command) override;
+
+    MessageResult CbGetCount(WindowHandle combo) override;
+    MessageResult CbGetCurSel(WindowHandle combo) override;
+    MessageResult CbGetLbTextLen(WindowHandle combo, std::int32_t index) override;
+    MessageResult CbGetLbText(WindowHandle combo, std::int32_t index, char16_t* buffer) override;
+    MessageResult CbGetItemData(WindowHandle combo, std::int32_t index) override;
+    MessageResult CbDeleteString(WindowHandle combo, std::int32_t index) override;
+    MessageResult CbInsertString(WindowHandle combo, std::int32_t index,
+                                 const char16_t* text) override;
+    MessageResult CbSetItemData(WindowHandle combo, std::int32_t index,
+                                std::intptr_t data) override;
+    MessageResult CbSetCurSel(WindowHandle combo, std::int32_t index) override;
+
+    MessageResult LbGetCount(WindowHandle list) override;
+    MessageResult LbGetCurSel(WindowHandle list) override;
+    MessageResult LbGetTextLen(WindowHandle list, std::int32_t index) override;
+    MessageResult LbGetText(WindowHandle list, std::int32_t index, char16_t* buffer) override;
+    MessageResult LbGetItemData(WindowHandle list, std::int32_t index) override;
+    MessageResult LbDeleteString(WindowHandle list, std::int32_t index) override;
+    MessageResult LbInsertString(WindowHandle list, std::int32_t index,
+                                 const char16_t* text) override;
+    MessageResult LbSetItemData(WindowHandle list, std::int32_t index,
+                                std::intptr_t data) override;
+    MessageResult LbSetCurSel(WindowHandle list, std::int32_t index) override;
+
+    WindowHandle LvmGetHeader(WindowHandle list) override;
+    MessageResult LvmGetItemCount(WindowHandle list) override;
+    MessageResult LvmGetItemTextW(WindowHandle list, std::int32_t index, LVITEMW& item) override;
+    MessageResult LvmSetItemTextW(WindowHandle list, std::int32_t index,
+                                  const LVITEMW& item) override;
+
+    MessageResult HdmGetItemCount(WindowHandle header) override;
+    MessageResult HdmGetItemW(WindowHandle header, std::int32_t index, HDITEMW& item) override;
+    MessageResult HdmSetItemW(WindowHandle header, std::int32_t index,
+                              const HDITEMW& item) override;
+
+    MenuHandle GetMenu(WindowHandle window) override;
+    std::int32_t GetMenuItemCount(MenuHandle menu) override;
+    std::int32_t GetMenuStringW(MenuHandle menu, std::uint32_t item, char16_t* buffer,
+                                std::int32_t maxCount, std::uint32_t flags) override;
+    std::uint32_t GetMenuItemID(MenuHandle menu, std::int32_t position) override;
+    MenuHandle GetSubMenu(MenuHandle menu, std::int32_t position) override;
+    bool ModifyMenuW(MenuHandle menu, std::uint32_t position, std::uint32_t flags,
+                     std::uintptr_t newItem, const char16_t* newItemText) override;
+    bool DrawMenuBar(WindowHandle window) override;
+};
+
+}  // namespace kelvane

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32/Win32DeviceNotifications.h"
+#include "tests/platform/win32/Win32TestSupport.h"
+#include "usb/DeviceRegistration.h"
+#include "usb/GuidText.h"
+
+namespace kelvane {
+namespace {
+
+using testing::ScratchFile;
+
+// A plain top-level window that is never shown, as the main dialog's is until it appears.
+class HiddenWindow {
+public:
+    HiddenWindow() {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = ::DefWindowProcW;
+        windowClass.hInstance = ::GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"KelvaneNotificationTest";
+        ::RegisterClassW(&windowClass);
+        m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0,
+                                     100, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    }
+    ~HiddenWindow() {
+        if (m_window != nullptr) {
+            ::DestroyWindow(m_window);
+        }
+    }
+    HiddenWindow(const HiddenWindow&) = delete;
+    HiddenWindow& operator=(const HiddenWindow&) = delete;
+
+    WindowHandle handle() const { return WindowHandle{reinterpret_cast<std::uintptr_t>(m_window)}; }
+
+private:
+    HWND m_window = nullptr;
+};
+
+TEST(Win32DeviceNotifications, WindowIsRegisteredForThePrintingClassAndUnregistered) {
+    HiddenWindow window;
+    ASSERT_FALSE(window.handle().IsNull());
+    Win32DeviceNotifications notifications;
+    DeviceNotifyHandle notify;
+
+    ASSERT_TRUE(
+        DoRegisterDeviceInterface(notifications, window.handle(), kUsbPrintClassText, notify));
+    EXPECT_FALSE(notify.IsNull());
+    EXPECT_TRUE(notifications.UnregisterDeviceNotification(notify));
+}
+
+TEST(Win32DeviceNotifications, WindowIsRegisteredForAnOpenHandleAndUnregistered) {
+    HiddenWindow window;
+    ScratchFile file;
+    const HANDLE device = ::CreateFileW(file.path().c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    Win32DeviceNotifications notifications;
+    DeviceNotifyHandle notify;
+
+    EXPECT_TRUE(DoRegisterDeviceHandle(notifications, window.handle(),
+                                       Handle{reinterpret_cast<std::uintptr_t>(device)}, notify));
+    if (!notify.IsNull()) {
+        EXPECT_TRUE(notifications.UnregisterDeviceNotification(notify));
+    }
+    ::CloseHandle(device);
+}
+
+TEST(Win32DeviceNotifications, RegistrationWithoutAWindowFailsAndStoresNull) {
+    Win32DeviceNotifications notifications;
+    DeviceNotifyHandle notify{0x1234};
+    EXPECT_FALSE(
+        DoRegisterDeviceInterface(notifications, WindowHandle::Null(), kUsbPrintClassText, notify));
+    EXPECT_TRUE(notify.IsNull());
+}
+
+}  // namespace
+}  // namespace kelvane

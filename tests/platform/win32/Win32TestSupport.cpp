@@ -1,0 +1,192 @@
+#include "tests/platform/win32/Win32TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace kelvane::testing {
+namespace {
+
+// SystemExtendedHandleInformation, which lists process ids at full width.
+constexpr ULONG kSystemExtendedHandleInformation = 64;
+constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004L);
+
+// The two native queries are looked up by name: their information classes are plain numbers
+// here, not the enumerations of any header.
+template <typename Function>
+Function FindNative(const char* name) {
+    const FARPROC found = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), name);
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
+bool g_isolated = false;
+
+struct IoStatusBlock {
+    ULONG_PTR status;
+    ULONG_PTR information;
+};
+
+struct HandleEntry {
+    PVOID object;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR handleValue;
+    ULONG grantedAccess;
+    USHORT creatorBackTraceIndex;
+    USHORT objectTypeIndex;
+    ULONG handleAttributes;
+    ULONG reserved;
+};
+
+struct HandleTable {
+    ULONG_PTR numberOfHandles;
+    ULONG_PTR reserved;
+    HandleEntry handles[1];
+};
+
+}  // namespace
+
+bool IsUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::wstring OwnPath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0)) {
+        throw std::runtime_error("CreatePipe failed");
+    }
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::wstring commandLine = L"\"" + program + L"\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                          TRUE, 0, nullptr, nullptr, &startup, &process);
+    ::CloseHandle(writeEnd);
+    ChildResult result;
+    if (!started) {
+        ::CloseHandle(readEnd);
+        result.output = "CreateProcessW failed with " + std::to_string(::GetLastError());
+        return result;
+    }
+    char buffer[512];
+    DWORD read = 0;
+    while (::ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        result.output.append(buffer, read);
+    }
+    ::CloseHandle(readEnd);
+    // The child's C runtime writes text-mode line ends.
+    std::erase(result.output, '\r');
+    ::WaitForSingleObject(process.hProcess, INFINITE);
+    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return result;
+}
+
+ChildResult RunChildRole(const std::wstring& role, const std::wstring& argument) {
+    std::wstring arguments = L"--child=" + role;
+    if (!argument.empty()) {
+        arguments += L" \"" + argument + L"\"";
+    }
+    return RunProgram(OwnPath(), arguments);
+}
+
+long OwnHandleCount() {
+    using Query = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = FindNative<Query>("NtQuerySystemInformation");
+    if (query == nullptr) {
+        return -1;
+    }
+    std::vector<unsigned char> buffer(1 << 16);
+    ULONG length = 0;
+    LONG status = 0;
+    while ((status = query(kSystemExtendedHandleInformation, buffer.data(),
+                           static_cast<ULONG>(buffer.size()), &length)) ==
+           kStatusInfoLengthMismatch) {
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) {
+        return -1;
+    }
+    const auto* table = reinterpret_cast<const HandleTable*>(buffer.data());
+    const ULONG_PTR self = ::GetCurrentProcessId();
+    long count = 0;
+    for (ULONG_PTR i = 0; i < table->numberOfHandles; ++i) {
+        if (table->handles[i].uniqueProcessId == self) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+bool IsIsolated() {
+    return g_isolated;
+}
+
+void SetIsolated() {
+    g_isolated = true;
+}
+
+void RunIsolated() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    const ChildResult child = RunProgram(
+        OwnPath(), L"--isolated --gtest_filter=" + std::wstring(name.begin(), name.end()));
+    EXPECT_EQ(child.exitCode, 0u) << "the test failed on its own:\n" << child.output;
+}
+
+LONG QueryFileInformation(HANDLE file, ULONG informationClass, void* information, ULONG size) {
+    using Query = LONG(WINAPI*)(HANDLE, IoStatusBlock*, PVOID, ULONG, ULONG);
+    const auto query = FindNative<Query>("NtQueryInformationFile");
+    if (query == nullptr) {
+        return -1;
+    }
+    IoStatusBlock status{};
+    return query(file, &status, information, size, informationClass);
+}
+
+ScratchFile::ScratchFile() {
+    wchar_t folder[MAX_PATH + 1] = {};
+    wchar_t name[MAX_PATH + 1] = {};
+    if (::GetTempPathW(MAX_PATH + 1, folder) == 0 ||
+        ::GetTempFileNameW(folder, L"klp", 0, name) == 0) {
+        throw std::runtime_error("no temporary file");
+    }
+    m_path = name;
+}
+
+ScratchFile::~ScratchFile() {
+    ::DeleteFileW(m_path.c_str());
+}
+
+std::u16string ToU16(const std::wstring& text) {
+    return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
+}
+
+std::wstring ToWide(const std::u16string& text) {
+    return {reinterpret_cast<const wchar_t*>(text.data()), text.size()};
+}
+
+}  // namespace kelvane::testing
