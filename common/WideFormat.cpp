@@ -5,7 +5,7 @@
 namespace kelvane {
 namespace {
 
-struct Spec {
+struct FieldFormat {
     bool leftAlign = false;
     bool zeroPad = false;
     bool plusSign = false;
@@ -42,19 +42,20 @@ std::u16string Digits(std::uint32_t value, unsigned base, bool upper) {
 }
 
 void Pad(std::u16string& out, std::u16string_view prefix, std::u16string_view body,
-         const Spec& spec, bool numeric) {
+         const FieldFormat& field, bool numeric) {
     const std::size_t length = prefix.size() + body.size();
-    const std::size_t fill = spec.width > length ? spec.width - length : 0;
-    if (spec.leftAlign) {
+    const std::size_t fill = field.width > length ? field.width - length : 0;
+    if (field.leftAlign) {
         out.append(prefix).append(body).append(fill, u' ');
-    } else if (spec.zeroPad && numeric && !spec.hasPrecision) {
+    } else if (field.zeroPad && numeric && !field.hasPrecision) {
         out.append(prefix).append(fill, u'0').append(body);
     } else {
         out.append(fill, u' ').append(prefix).append(body);
     }
 }
 
-void FormatInteger(std::u16string& out, char16_t conversion, std::uint64_t bits, const Spec& spec) {
+void FormatInteger(std::u16string& out, char16_t conversion, std::uint64_t bits,
+                   const FieldFormat& field) {
     const auto low = static_cast<std::uint32_t>(bits);
     // A sign or a radix prefix, always one of the fixed texts below.
     std::u16string_view prefix;
@@ -66,9 +67,9 @@ void FormatInteger(std::u16string& out, char16_t conversion, std::uint64_t bits,
         body = Digits(magnitude, 10, false);
         if (negative) {
             prefix = u"-";
-        } else if (spec.plusSign) {
+        } else if (field.plusSign) {
             prefix = u"+";
-        } else if (spec.spaceSign) {
+        } else if (field.spaceSign) {
             prefix = u" ";
         }
     } else if (conversion == u'u') {
@@ -76,18 +77,18 @@ void FormatInteger(std::u16string& out, char16_t conversion, std::uint64_t bits,
     } else {
         const bool upper = conversion == u'X';
         body = Digits(low, 16, upper);
-        if (spec.alternate && low != 0) {
+        if (field.alternate && low != 0) {
             prefix = upper ? u"0X" : u"0x";
         }
     }
-    if (spec.hasPrecision) {
-        if (spec.precision == 0 && low == 0) {
+    if (field.hasPrecision) {
+        if (field.precision == 0 && low == 0) {
             body.clear();
-        } else if (body.size() < spec.precision) {
-            body.insert(0, spec.precision - body.size(), u'0');
+        } else if (body.size() < field.precision) {
+            body.insert(0, field.precision - body.size(), u'0');
         }
     }
-    Pad(out, prefix, body, spec, true);
+    Pad(out, prefix, body, field, true);
 }
 
 }  // namespace
@@ -108,28 +109,28 @@ std::u16string FormatWide(std::u16string_view format, std::span<const FormatArg>
             continue;
         }
         const std::size_t start = pos++;
-        Spec spec;
+        FieldFormat field;
         for (; pos < format.size(); ++pos) {
             const char16_t flag = format[pos];
             if (flag == u'-') {
-                spec.leftAlign = true;
+                field.leftAlign = true;
             } else if (flag == u'0') {
-                spec.zeroPad = true;
+                field.zeroPad = true;
             } else if (flag == u'+') {
-                spec.plusSign = true;
+                field.plusSign = true;
             } else if (flag == u' ') {
-                spec.spaceSign = true;
+                field.spaceSign = true;
             } else if (flag == u'#') {
-                spec.alternate = true;
+                field.alternate = true;
             } else {
                 break;
             }
         }
-        spec.width = ReadCount(format, pos);
+        field.width = ReadCount(format, pos);
         if (pos < format.size() && format[pos] == u'.') {
             ++pos;
-            spec.hasPrecision = true;
-            spec.precision = ReadCount(format, pos);
+            field.hasPrecision = true;
+            field.precision = ReadCount(format, pos);
         }
         // Length modifiers change nothing for the 32-bit values and wide texts used here.
         while (pos < format.size() &&
@@ -151,22 +152,22 @@ std::u16string FormatWide(std::u16string_view format, std::span<const FormatArg>
             case u'x':
             case u'X': {
                 const FormatArg* arg = take();
-                FormatInteger(out, conversion, arg && !arg->IsText() ? arg->Bits() : 0, spec);
+                FormatInteger(out, conversion, arg && !arg->IsText() ? arg->Bits() : 0, field);
                 break;
             }
             case u'c': {
                 const FormatArg* arg = take();
                 const auto ch = static_cast<char16_t>(arg && !arg->IsText() ? arg->Bits() : 0);
-                Pad(out, {}, std::u16string_view(&ch, 1), spec, false);
+                Pad(out, {}, std::u16string_view(&ch, 1), field, false);
                 break;
             }
             case u's': {
                 const FormatArg* arg = take();
                 std::u16string_view text = arg && arg->IsText() ? arg->Text() : u"";
-                if (spec.hasPrecision && text.size() > spec.precision) {
-                    text = text.substr(0, spec.precision);
+                if (field.hasPrecision && text.size() > field.precision) {
+                    text = text.substr(0, field.precision);
                 }
-                Pad(out, {}, text, spec, false);
+                Pad(out, {}, text, field, false);
                 break;
             }
             default:
