@@ -15,6 +15,16 @@ namespace kelvane {
 // System commands the window menu offers besides the program's own items.
 inline constexpr std::uint32_t kScMove = 0xF010;
 
+// The window and static-control style bits the templates use, as Windows defines them.
+inline constexpr std::uint32_t kWsVisible = 0x10000000;
+inline constexpr std::uint32_t kWsDisabled = 0x08000000;
+inline constexpr std::uint32_t kWsTabStop = 0x00010000;
+inline constexpr std::uint32_t kSsTypeMask = 0x1F;
+inline constexpr std::uint32_t kSsCenter = 0x1;
+inline constexpr std::uint32_t kSsRight = 0x2;
+inline constexpr std::uint32_t kSsNoPrefix = 0x80;
+inline constexpr std::uint32_t kSsCenterImage = 0x200;
+
 // What every Linux dialog host shares, whatever draws the dialogs: the windows made from the
 // program's templates (their texts, ids and order), the window menus, the modal runs with the
 // dialog manager's default processing, and the window operations the text translation uses.

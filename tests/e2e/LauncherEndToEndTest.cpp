@@ -16,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -75,6 +76,15 @@ std::string ReadFile(const fs::path& path) {
     return text.str();
 }
 
+std::vector<std::string> ReadLines(const fs::path& path) {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadFile(path));
+    for (std::string line; std::getline(text, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 void WriteFile(const fs::path& path, const std::string& text, fs::perms perms) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
@@ -101,10 +111,27 @@ public:
     void AddProgram(const std::string& section, const std::string& version,
                     const std::string& exe) {
         m_ini += "[" + section + "]\r\nversion=" + version + "\r\nEXE=" + exe + "\r\n";
-        WriteFile(m_root / version / exe,
-                  "#!/bin/sh\nprintf '%s\\n' \"$0\" >> '" + m_record.string() + "'\n",
-                  fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+        WriteProgram(m_root / version / exe);
         WriteFile(m_root / "Kelvane.ini", m_ini, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    // A firmware program that records its start, anywhere.
+    void WriteProgram(const fs::path& path) const {
+        WriteFile(path, "#!/bin/sh\nprintf '%s\\n' \"$0\" >> '" + m_record.string() + "'\n",
+                  fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    }
+    // A directory below this one whose path is `length` characters long.
+    fs::path SubdirectoryOfLength(std::size_t length) const {
+        std::string path = m_root.string();
+        while (path.size() < length) {
+            std::size_t part = std::min<std::size_t>(length - path.size() - 1, 200);
+            // Each part is "/" and at least one character.
+            if (length - path.size() - 1 - part == 1) {
+                --part;
+            }
+            path += "/" + std::string(part, 'd');
+        }
+        fs::create_directories(path);
+        return path;
     }
 
     fs::path Root() const { return m_root; }
@@ -118,18 +145,34 @@ public:
         }
         // A second start, were there one, would have had the same time to show.
         std::this_thread::sleep_for(300ms);
-        std::vector<std::string> lines;
-        std::istringstream text(ReadFile(m_record));
-        for (std::string line; std::getline(text, line);) {
-            lines.push_back(line);
-        }
-        return lines;
+        return ReadLines(m_record);
     }
 
 private:
     fs::path m_root;
     fs::path m_record;
     std::string m_ini;
+};
+
+// A stand-in for the desktop's opener, first on the program's PATH: it records what it was
+// asked to open instead of opening it.
+class DesktopOpener {
+public:
+    explicit DesktopOpener(const fs::path& directory)
+        : m_directory(directory / "bin"), m_record(directory / "opened.txt") {
+        WriteFile(m_directory / "xdg-open",
+                  "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + m_record.string() + "'\n",
+                  fs::perms::owner_all);
+    }
+    std::string SearchPath() const {
+        const char* path = std::getenv("PATH");
+        return m_directory.string() + ":" + (path != nullptr ? path : "/usr/bin:/bin");
+    }
+    std::vector<std::string> Opened() const { return ReadLines(m_record); }
+
+private:
+    fs::path m_directory;
+    fs::path m_record;
 };
 
 // The environment the program gets: the test's own (the umockdev preload and test bed
@@ -224,6 +267,12 @@ public:
         ASSERT_EQ(::write(m_terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
     std::string Diagnostics() const { return m_screen + ReadFile(m_log); }
+    // The descriptors the running program holds.
+    std::size_t OpenDescriptors() const {
+        const fs::path descriptors = "/proc/" + std::to_string(m_pid) + "/fd";
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(descriptors), fs::directory_iterator()));
+    }
 
 private:
     void ReadTerminal() {
@@ -250,11 +299,32 @@ private:
 constexpr auto kEnds = 30s;         // a launcher that found its printer ends within this
 constexpr auto kStillWaiting = 2s;  // a launcher that should wait is still there after this
 
+std::set<fs::path> SharedMemoryObjects() {
+    std::set<fs::path> objects;
+    std::error_code ignored;
+    for (const auto& entry : fs::directory_iterator("/dev/shm", ignored)) {
+        objects.insert(entry.path());
+    }
+    return objects;
+}
+
 class LauncherEndToEndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         directory.AddProgram("LumoA", "fwA", "update-a.sh");
         directory.AddProgram("LumoB", "fwB", "update-b.sh");
+        m_sharedMemoryBefore = SharedMemoryObjects();
+    }
+    // The launcher's named mutexes outlive it, as they are meant to; those of the mocked
+    // printers are the test's to remove.
+    void TearDown() override {
+        for (const fs::path& object : SharedMemoryObjects()) {
+            if (!m_sharedMemoryBefore.contains(object) &&
+                object.filename().string().starts_with("Global\\")) {
+                std::error_code ignored;
+                fs::remove(object, ignored);
+            }
+        }
     }
 
     std::string ProgramOf(const std::string& version, const std::string& exe) const {
@@ -270,6 +340,9 @@ protected:
 
     UsbTestbed usb;
     LauncherDirectory directory;
+
+private:
+    std::set<fs::path> m_sharedMemoryBefore;
 };
 
 // Which program a printer starts, and when it is plugged in.
@@ -358,6 +431,63 @@ TEST_F(LauncherEndToEndTest, OtherDevicesComingAndGoingThenAPrinterStartOneProgr
     EXPECT_EQ(directory.Started(true), std::vector<std::string>{ProgramOf("fwA", "update-a.sh")});
 }
 
+// Device number `index` of the churn: a storage stick, another vendor's printer, or a Lumo
+// printer whose node cannot be opened, each on a port of its own.
+MockUsbDevice ChurnDevice(int index) {
+    MockUsbDevice device;
+    switch (index % 3) {
+        case 0:
+            device = Storage(0);
+            break;
+        case 1:
+            device = OtherVendorPrinter();
+            break;
+        default:
+            device = index % 2 == 0 ? LumoA() : LumoB();
+            device.nodesExist = false;
+            break;
+    }
+    // Every device has nodes of its own: umockdev never gives a node name out twice.
+    device.port = "1-" + std::to_string(100 + index);
+    device.deviceNumber = 10 + index;
+    device.serial = "CHURN" + std::to_string(index);
+    if (device.lpMinor) {
+        device.lpMinor = 10u + static_cast<unsigned>(index);
+    }
+    return device;
+}
+
+TEST_F(LauncherEndToEndTest, ChurnOfOtherDevicesLeavesNoDescriptorBehindAndOneStart) {
+    RunningLauncher launcher(directory.Root(), {});
+    EXPECT_FALSE(launcher.WaitForEnd(kStillWaiting)) << launcher.Diagnostics();
+    const auto plugAndUnplug = [this](int index) {
+        const std::string device = usb.Add(ChurnDevice(index));
+        ASSERT_FALSE(device.empty()) << index;
+        // umockdev ends the test when the program's event queue overflows: give it time to read.
+        std::this_thread::sleep_for(10ms);
+        usb.Uevent(device, "remove");
+        usb.Remove(device);
+        std::this_thread::sleep_for(5ms);
+    };
+    // The first events may open what the watch keeps for good.
+    constexpr int kWarmUp = 6;
+    for (int index = 0; index < kWarmUp; ++index) {
+        plugAndUnplug(index);
+    }
+    std::this_thread::sleep_for(500ms);
+    const std::size_t descriptorsBefore = launcher.OpenDescriptors();
+    for (int index = kWarmUp; index < kWarmUp + 1000; ++index) {
+        plugAndUnplug(index);
+    }
+    EXPECT_FALSE(launcher.WaitForEnd(1s)) << launcher.Diagnostics();
+    EXPECT_EQ(launcher.OpenDescriptors(), descriptorsBefore);
+    EXPECT_TRUE(directory.Started(false).empty());
+
+    ASSERT_FALSE(usb.Add(LumoA()).empty());
+    ExpectEndedCleanly(launcher.WaitForEnd(kEnds), launcher);
+    EXPECT_EQ(directory.Started(true), std::vector<std::string>{ProgramOf("fwA", "update-a.sh")});
+}
+
 TEST_F(LauncherEndToEndTest, ReadOnlyIniIsWritableAfterTheStart) {
     fs::permissions(directory.Ini(), fs::perms::owner_read | fs::perms::group_read);
     ASSERT_FALSE(usb.Add(LumoA()).empty());
@@ -378,6 +508,332 @@ TEST_F(LauncherEndToEndTest, ShellCharactersInTheIniAreStartedLiterally) {
                   (odd.Root() / "fw A;$(touch injected)" / "`touch injected` run me.sh").string()});
     EXPECT_FALSE(fs::exists(odd.Root() / "injected"));
 }
+
+// An INI file of the LumoA section naming version/exe, its lines ended by `lineEnd`.
+std::string LumoAIni(const std::string& version, const std::string& exe,
+                     const std::string& lineEnd) {
+    return "[LumoA]" + lineEnd + "version=" + version + lineEnd + "EXE=" + exe + lineEnd;
+}
+
+std::string AsUtf16WithBom(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+// A relative path of `length` characters, in parts short enough for any file system.
+std::string LongRelativePath(std::size_t length) {
+    std::string path;
+    while (path.size() < length) {
+        if (!path.empty()) {
+            path += '/';
+        }
+        path += std::string(std::min<std::size_t>(length - path.size(), 100), 'v');
+        // A part may not end on the separator's place.
+        if (path.size() + 1 == length) {
+            path.back() = '/';
+            path += 'v';
+        }
+    }
+    return path;
+}
+
+// What the launcher hands on when a Lumo A printer is there, whatever Kelvane.ini holds.
+enum class LaunchOutcome {
+    kStartsTheProgram,  // the firmware program at directory/version/EXE
+    kOpensDirectory,    // the desktop's opener gets directory + "//": both values are missing
+    kNothing,           // the path would not fit: nothing is opened at all
+};
+
+struct BadInputCase {
+    const char* name;
+    // How long the current directory's path is; 0 leaves it short.
+    std::size_t directoryLength;
+    // Kelvane.ini: its bytes, made from the version and exe values; nullopt for no file, and a
+    // directory of that name when `iniIsDirectory`.
+    std::function<std::optional<std::string>(const std::string&, const std::string&)> ini;
+    std::string version;
+    std::string exe;
+    LaunchOutcome outcome;
+    bool iniIsDirectory = false;
+};
+
+void PrintTo(const BadInputCase& badInputCase, std::ostream* out) {
+    *out << badInputCase.name;
+}
+
+std::function<std::optional<std::string>(const std::string&, const std::string&)> IniWith(
+    std::string lineEnd) {
+    return [lineEnd](const std::string& version, const std::string& exe) {
+        return LumoAIni(version, exe, lineEnd);
+    };
+}
+
+// What the widget probe wrote: the dialog's caption, each control's visibility and text by its
+// object name, the steps it took and the window menus it read.
+struct ProbeReport {
+    std::string caption;
+    std::map<std::string, std::pair<std::string, std::string>> controls;  // visibility, text
+    std::vector<std::string> steps;
+    std::vector<std::string> menus;
+};
+
+ProbeReport ReadProbeReport(const fs::path& path) {
+    ProbeReport report;
+    for (const std::string& line : ReadLines(path)) {
+        const auto bar = line.find('|');
+        const std::string kind = line.substr(0, bar);
+        const std::string rest = bar == std::string::npos ? "" : line.substr(bar + 1);
+        if (kind == "caption") {
+            report.caption = rest;
+        } else if (kind == "step") {
+            report.steps.push_back(rest);
+        } else if (kind == "menu") {
+            report.menus.push_back(rest);
+        } else if (const auto second = rest.find('|'); second != std::string::npos) {
+            report.controls[kind] = {rest.substr(0, second), rest.substr(second + 1)};
+        }
+    }
+    return report;
+}
+
+// The Qt dialog of the built program, read and driven from inside by the widget probe plugin,
+// which Qt loads through its own plugin variables.
+EnvironmentChanges WithWidgetProbe(const fs::path& report, const std::string& steps,
+                                   EnvironmentChanges changes) {
+    changes["QT_PLUGIN_PATH"] = KELVANE_PROBE_PLUGINS;
+    changes["QT_QPA_GENERIC_PLUGINS"] = "widgetprobe";
+    changes["WIDGET_PROBE_REPORT"] = report.string();
+    changes["WIDGET_PROBE_STEPS"] = steps;
+    return changes;
+}
+
+EnvironmentChanges OnlyLanguage(const std::string& language) {
+    return {{"LANG", language}, {"LANGUAGE", ""}, {"LC_ALL", ""}, {"LC_MESSAGES", ""}};
+}
+
+struct QtLanguageCase {
+    const char* name;
+    const char* language;
+    const char* prompt;
+};
+
+void PrintTo(const QtLanguageCase& languageCase, std::ostream* out) {
+    *out << languageCase.name;
+}
+
+class LauncherQtLanguageTest : public LauncherEndToEndTest,
+                               public ::testing::WithParamInterface<QtLanguageCase> {};
+
+TEST_P(LauncherQtLanguageTest, WidgetsReadTheTranslationAndEscapeEndsStartingNothing) {
+    const QtLanguageCase& languageCase = GetParam();
+    const std::string iniBefore = ReadFile(directory.Ini());
+    const auto writtenBefore = fs::last_write_time(directory.Ini());
+    const fs::path reportPath = directory.Root() / "probe.txt";
+    RunningLauncher launcher(
+        directory.Root(),
+        WithWidgetProbe(reportPath, "escape", OnlyLanguage(languageCase.language)));
+    ExpectEndedCleanly(launcher.WaitForEnd(kEnds), launcher);
+
+    ProbeReport report = ReadProbeReport(reportPath);
+    EXPECT_EQ(report.caption, "Orvane Kelvane") << launcher.Diagnostics();
+    using Shown = std::pair<std::string, std::string>;
+    EXPECT_EQ(report.controls["control1000"], Shown("shown", languageCase.prompt));
+    EXPECT_EQ(report.controls["control2"], Shown("shown", "取消"));
+    // The default button is there for Enter, never to be seen.
+    EXPECT_EQ(report.controls["control1"].first, "hidden");
+    EXPECT_EQ(report.steps, std::vector<std::string>{"escape"});
+    EXPECT_TRUE(directory.Started(false).empty());
+    EXPECT_EQ(ReadFile(directory.Ini()), iniBefore);
+    EXPECT_EQ(fs::last_write_time(directory.Ini()), writtenBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Languages, LauncherQtLanguageTest,
+    ::testing::Values(QtLanguageCase{"English", "en_US.UTF-8", "Please plug in Lumo"},
+                      QtLanguageCase{"TraditionalChinese", "zh_TW.UTF-8", "請插入 Lumo 印表機"}),
+    [](const ::testing::TestParamInfo<QtLanguageCase>& param) { return param.param.name; });
+
+// What the user does in the Qt dialog while it waits, and whether that ends it.
+struct QtStepsCase {
+    const char* name;
+    std::vector<std::string> steps;
+    bool ends;
+    std::vector<std::string> menus;
+};
+
+void PrintTo(const QtStepsCase& stepsCase, std::ostream* out) {
+    *out << stepsCase.name;
+}
+
+class LauncherQtStepsTest : public LauncherEndToEndTest,
+                            public ::testing::WithParamInterface<QtStepsCase> {};
+
+TEST_P(LauncherQtStepsTest, EndOnlyOnCancelAndStartNothing) {
+    const QtStepsCase& stepsCase = GetParam();
+    const fs::path reportPath = directory.Root() / "probe.txt";
+    std::string steps;
+    for (const std::string& step : stepsCase.steps) {
+        steps += (steps.empty() ? "" : ",") + step;
+    }
+    RunningLauncher launcher(directory.Root(),
+                             WithWidgetProbe(reportPath, steps, OnlyLanguage("C")));
+    if (stepsCase.ends) {
+        ExpectEndedCleanly(launcher.WaitForEnd(kEnds), launcher);
+    } else {
+        // Every step has been taken, and the dialog is still there.
+        const auto deadline = std::chrono::steady_clock::now() + kEnds;
+        while (ReadProbeReport(reportPath).steps != stepsCase.steps &&
+               std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
+        }
+        EXPECT_FALSE(launcher.WaitForEnd(kStillWaiting)) << launcher.Diagnostics();
+    }
+    EXPECT_EQ(ReadProbeReport(reportPath).steps, stepsCase.steps);
+    EXPECT_EQ(ReadProbeReport(reportPath).menus, stepsCase.menus) << launcher.Diagnostics();
+    EXPECT_TRUE(directory.Started(false).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, LauncherQtStepsTest,
+    ::testing::Values(
+        // The close button, and Alt+F4 through the window manager, ask the window to close.
+        QtStepsCase{"CloseEnds", {"close"}, true, {}},
+        QtStepsCase{"EnterKeepsWaiting", {"enter", "enter"}, false, {}},
+        QtStepsCase{"WindowMenuOffersAboutAndKeepsWaiting",
+                    {"menu"},
+                    false,
+                    {"&Move|&Close\tAlt+F4|-|關於 Kelvane(&A)..."}},
+        QtStepsCase{"EscapeAfterTheWindowMenuEnds",
+                    {"menu", "escape"},
+                    true,
+                    {"&Move|&Close\tAlt+F4|-|關於 Kelvane(&A)..."}}),
+    [](const ::testing::TestParamInfo<QtStepsCase>& param) { return param.param.name; });
+
+constexpr std::size_t kBuffer = 260;  // characters of every path the launcher composes
+const std::size_t kScratchLength = std::string("/tmp/kelvane-e2e-XXXXXX").size();
+
+class LauncherBadInputTest : public LauncherEndToEndTest,
+                             public ::testing::WithParamInterface<BadInputCase> {};
+
+TEST_P(LauncherBadInputTest, StartsOnlyTheWholePathAndNeverThroughAShell) {
+    const BadInputCase& badInput = GetParam();
+    const fs::path current = directory.SubdirectoryOfLength(
+        badInput.directoryLength == 0 ? directory.Root().string().size() + 4
+                                      : badInput.directoryLength);
+    ASSERT_EQ(current.string().size(), badInput.directoryLength == 0
+                                           ? directory.Root().string().size() + 4
+                                           : badInput.directoryLength);
+    const fs::path ini = current / "Kelvane.ini";
+    if (badInput.iniIsDirectory) {
+        fs::create_directory(ini);
+    } else if (const auto bytes = badInput.ini(badInput.version, badInput.exe)) {
+        WriteFile(ini, *bytes, fs::perms::owner_read | fs::perms::owner_write);
+    }
+    const std::string command = current.string() + "/" + badInput.version + "/" + badInput.exe;
+    if (badInput.outcome == LaunchOutcome::kStartsTheProgram) {
+        directory.WriteProgram(command);
+    } else if (command.size() >= kBuffer) {
+        // A trap: were the command cut to fit, this is what would start.
+        try {
+            directory.WriteProgram(command.substr(0, kBuffer - 1));
+        } catch (const fs::filesystem_error&) {
+            // The cut ends inside the directory, or in a name no file can have.
+        }
+    }
+    const DesktopOpener opener(directory.Root());
+    ASSERT_FALSE(usb.Add(LumoA()).empty());
+    RunningLauncher launcher(current, {{"PATH", opener.SearchPath()}});
+    ExpectEndedCleanly(launcher.WaitForEnd(kEnds), launcher);
+
+    const bool starts = badInput.outcome == LaunchOutcome::kStartsTheProgram;
+    EXPECT_EQ(directory.Started(starts),
+              starts ? std::vector<std::string>{command} : std::vector<std::string>{});
+    EXPECT_EQ(opener.Opened(), badInput.outcome == LaunchOutcome::kOpensDirectory
+                                   ? std::vector<std::string>{current.string() + "//"}
+                                   : std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(current / "injected"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, LauncherBadInputTest,
+    ::testing::Values(
+        BadInputCase{"NoIni", 0, [](auto&, auto&) { return std::nullopt; }, "", "",
+                     LaunchOutcome::kOpensDirectory},
+        BadInputCase{"IniIsADirectory", 0, [](auto&, auto&) { return std::nullopt; }, "", "",
+                     LaunchOutcome::kOpensDirectory, true},
+        BadInputCase{"BinaryIni", 0,
+                     [](auto&, auto&) {
+                         std::string bytes;
+                         for (int i = 0; i < 4096; ++i) {
+                             bytes += static_cast<char>((i * 131 + 7) % 256);
+                         }
+                         return std::optional<std::string>(bytes);
+                     },
+                     "", "", LaunchOutcome::kOpensDirectory},
+        BadInputCase{"MegabyteLineBeforeTheSection", 0,
+                     [](const std::string& version, const std::string& exe) {
+                         return std::optional<std::string>("junk=" + std::string(1 << 20, 'x') +
+                                                           "\r\n" + LumoAIni(version, exe, "\r\n"));
+                     },
+                     "fw", "update.sh", LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"MegabyteValueIsNeverCut", 0,
+                     [](const std::string&, const std::string& exe) {
+                         return std::optional<std::string>(
+                             LumoAIni(std::string(1 << 20, 'v'), exe, "\n"));
+                     },
+                     std::string(1 << 20, 'v'), "update.sh", LaunchOutcome::kNothing},
+        BadInputCase{"Utf16WithBom", 0,
+                     [](const std::string& version, const std::string& exe) {
+                         return std::optional<std::string>(
+                             AsUtf16WithBom(LumoAIni(version, exe, "\r\n")));
+                     },
+                     "fw16", "update.sh", LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"Utf8WithBom", 0,
+                     [](const std::string& version, const std::string& exe) {
+                         return std::optional<std::string>("\xEF\xBB\xBF" +
+                                                           LumoAIni(version, exe, "\r\n"));
+                     },
+                     "fw8", "update.sh", LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"LinesEndedByLf", 0, IniWith("\n"), "fw", "update.sh",
+                     LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"LinesEndedByCr", 0, IniWith("\r"), "fw", "update.sh",
+                     LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"LineEndsMixed", 0,
+                     [](const std::string& version, const std::string& exe) {
+                         return std::optional<std::string>("[LumoA]\rversion=" + version +
+                                                           "\nEXE=" + exe + "\r\n");
+                     },
+                     "fw", "update.sh", LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"ShellCharactersInBothValues", 0, IniWith("\r\n"),
+                     "a|b&c>d<e *?[x] ~'q\"$HOME", "$(touch injected); `touch injected` &&x",
+                     LaunchOutcome::kStartsTheProgram},
+        // The longest command that fits: 259 characters and the terminator.
+        BadInputCase{"CommandOf259Characters", 0, IniWith("\r\n"),
+                     LongRelativePath(kBuffer - 1 - (kScratchLength + 4) - 2 - 9), "update.sh",
+                     LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"CommandOf260Characters", 0, IniWith("\r\n"),
+                     LongRelativePath(kBuffer - (kScratchLength + 4) - 2 - 9), "update.sh",
+                     LaunchOutcome::kNothing},
+        BadInputCase{"ValueOf259Characters", 0, IniWith("\r\n"), std::string(259, 'v'), "u",
+                     LaunchOutcome::kNothing},
+        BadInputCase{"ValueOf260Characters", 0, IniWith("\r\n"), "v", std::string(260, 'e'),
+                     LaunchOutcome::kNothing},
+        BadInputCase{"ValueOf4000Characters", 0, IniWith("\r\n"), "v", std::string(4000, 'e'),
+                     LaunchOutcome::kNothing},
+        // Kelvane.ini's own path is the first to reach the limit: 247 + "/Kelvane.ini" is 259.
+        BadInputCase{"DirectoryOf247Characters", 247, IniWith("\r\n"), "v", "u",
+                     LaunchOutcome::kStartsTheProgram},
+        BadInputCase{"DirectoryOf248Characters", 248, IniWith("\r\n"), "v", "u",
+                     LaunchOutcome::kNothing},
+        BadInputCase{"DirectoryOf259Characters", 259, IniWith("\r\n"), "v", "u",
+                     LaunchOutcome::kNothing},
+        BadInputCase{"DirectoryOf600Characters", 600, IniWith("\r\n"), "v", "u",
+                     LaunchOutcome::kNothing}),
+    [](const ::testing::TestParamInfo<BadInputCase>& param) { return param.param.name; });
 
 // The terminal's side of the dialog: what it shows under a language, and Escape.
 struct TerminalCase {

@@ -24,15 +24,6 @@
 namespace kelvane {
 namespace {
 
-constexpr std::uint32_t kWsVisible = 0x10000000;
-constexpr std::uint32_t kWsDisabled = 0x08000000;
-constexpr std::uint32_t kWsTabStop = 0x00010000;
-constexpr std::uint32_t kSsTypeMask = 0x1F;
-constexpr std::uint32_t kSsCenter = 0x1;
-constexpr std::uint32_t kSsRight = 0x2;
-constexpr std::uint32_t kSsNoPrefix = 0x80;
-constexpr std::uint32_t kSsCenterImage = 0x200;
-
 QString ToQString(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -42,7 +42,8 @@ public:
     std::string Add(const MockUsbDevice& device);
     // Adds devices written as umockdev-record does; returns false when umockdev refuses them.
     bool AddFromString(const std::string& description);
-    // Removes a device with everything below it, nodes included.
+    // Removes a device with everything below it. umockdev keeps its nodes' names taken: a later
+    // device needs nodes of other names.
     void Remove(const std::string& syspath);
     // Sends the uevent `action` ("add", "remove", ...) of a device to every udev monitor.
     void Uevent(const std::string& syspath, const char* action);
