@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "common/WideText.h"
+#include "platform/DeviceInfoAnswers.h"
 #include "platform/ErrorCodes.h"
 #include "platform/RegistryValue.h"
 
@@ -252,15 +253,12 @@ bool LinuxDeviceSetup::SetupDiEnumDeviceInterfaces(DeviceInfoSet set, const GUID
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    if (data.cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) {
-        return Fail(kErrorInvalidUserBuffer);
+    const Snapshot& snapshot = it->second;
+    if (const std::uint32_t error = CheckInterfaceEnumeration(classGuid == kUsbPrintClass,
+                                                              memberIndex, snapshot.size(), data)) {
+        return Fail(error);
     }
-    if (!(classGuid == kUsbPrintClass) || memberIndex >= it->second.size()) {
-        return Fail(kErrorNoMoreItems);
-    }
-    data.InterfaceClassGuid = classGuid;
-    data.Flags = it->second[memberIndex].flags;
-    data.Reserved = std::uintptr_t{memberIndex} + 1;
+    FillInterfaceRecord(classGuid, memberIndex, snapshot[memberIndex].flags, data);
     return true;
 }
 
@@ -270,15 +268,10 @@ bool LinuxDeviceSetup::SetupDiEnumDeviceInfo(DeviceInfoSet set, std::uint32_t me
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    if (data.cbSize != sizeof(SP_DEVINFO_DATA)) {
-        return Fail(kErrorInvalidUserBuffer);
+    if (const std::uint32_t error =
+            AnswerDeviceEnumeration(memberIndex, it->second.size(), kUsbPrintClass, data)) {
+        return Fail(error);
     }
-    if (memberIndex >= it->second.size()) {
-        return Fail(kErrorNoMoreItems);
-    }
-    data.ClassGuid = kUsbPrintClass;
-    data.DevInst = memberIndex;
-    data.Reserved = std::uintptr_t{memberIndex} + 1;
     return true;
 }
 
@@ -289,21 +282,14 @@ bool LinuxDeviceSetup::SetupDiGetDeviceInstanceIdW(DeviceInfoSet set, const SP_D
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    // A record this set did not fill in names no device of it.
-    if (device.Reserved == 0 || device.Reserved > it->second.size() ||
-        device.Reserved - 1 != device.DevInst) {
+    const auto member = MemberOf(device, it->second.size());
+    if (!member) {
         return Fail(kErrorInvalidParameter);
     }
-    const std::u16string& id = it->second[device.DevInst].instanceId;
-    const auto needed = static_cast<std::uint32_t>(id.size() + 1);
-    if (requiredSize != nullptr) {
-        *requiredSize = needed;
+    if (const std::uint32_t error =
+            AnswerInstanceId(it->second[*member].instanceId, buffer, capacity, requiredSize)) {
+        return Fail(error);
     }
-    if (buffer == nullptr || capacity < needed) {
-        return Fail(kErrorInsufficientBuffer);
-    }
-    std::copy(id.begin(), id.end(), buffer);
-    buffer[id.size()] = u'\0';
     return true;
 }
 
@@ -314,11 +300,12 @@ const LinuxDeviceSetup::Interface* LinuxDeviceSetup::Lookup(DeviceInfoSet set,
         Fail(kErrorInvalidHandle);
         return nullptr;
     }
-    if (data.Reserved == 0 || data.Reserved > it->second.size()) {
+    const auto member = MemberOf(data, it->second.size());
+    if (!member) {
         Fail(kErrorInvalidParameter);
         return nullptr;
     }
-    return &it->second[data.Reserved - 1];
+    return &it->second[*member];
 }
 
 bool LinuxDeviceSetup::SetupDiGetDeviceInterfaceDetailW(
@@ -329,30 +316,10 @@ bool LinuxDeviceSetup::SetupDiGetDeviceInterfaceDetailW(
     if (found == nullptr) {
         return false;
     }
-    const auto needed = static_cast<std::uint32_t>(
-        kDetailPathOffset + (found->devicePath.size() + 1) * sizeof(char16_t));
-    if (detail == nullptr) {
-        if (detailSize != 0) {
-            return Fail(kErrorInvalidUserBuffer);
-        }
-        if (requiredSize != nullptr) {
-            *requiredSize = needed;
-        }
-        return Fail(kErrorInsufficientBuffer);
+    if (const std::uint32_t error =
+            AnswerInterfaceDetail(found->devicePath, true, detail, detailSize, requiredSize)) {
+        return Fail(error);
     }
-    if (detail->cbSize != kDetailFixedSize) {
-        return Fail(kErrorInvalidUserBuffer);
-    }
-    if (detailSize < needed) {
-        if (requiredSize != nullptr) {
-            *requiredSize = needed;
-        }
-        return Fail(kErrorInsufficientBuffer);
-    }
-    // The path runs on past the declared element, into the rest of the caller's buffer.
-    auto* path = reinterpret_cast<std::uint8_t*>(detail) + kDetailPathOffset;
-    std::memcpy(path, found->devicePath.data(), found->devicePath.size() * sizeof(char16_t));
-    std::memset(path + found->devicePath.size() * sizeof(char16_t), 0, sizeof(char16_t));
     return true;
 }
 

@@ -179,7 +179,24 @@ private:
 // included), with these variables set, or removed where the value is empty.
 using EnvironmentChanges = std::map<std::string, std::string>;
 
-void ApplyAndExec(const fs::path& directory, const EnvironmentChanges& changes) {
+// The command line that runs the program: the program alone, or the program under a tool.
+std::vector<std::string> ProgramCommand(std::vector<std::string> tool = {}) {
+    tool.emplace_back(KELVANE_PROGRAM);
+    return tool;
+}
+
+// Built before fork: the child only execs.
+std::vector<char*> ArgumentVector(std::vector<std::string>& command) {
+    std::vector<char*> argv;
+    for (std::string& argument : command) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    return argv;
+}
+
+void ApplyAndExec(const fs::path& directory, const EnvironmentChanges& changes,
+                  char* const argv[]) {
     if (::chdir(directory.c_str()) != 0) {
         ::_exit(126);
     }
@@ -190,8 +207,7 @@ void ApplyAndExec(const fs::path& directory, const EnvironmentChanges& changes) 
             ::setenv(name.c_str(), value.c_str(), 1);
         }
     }
-    char* const argv[] = {const_cast<char*>(KELVANE_PROGRAM), nullptr};
-    ::execv(KELVANE_PROGRAM, argv);
+    ::execvp(argv[0], argv);
     ::_exit(127);
 }
 
@@ -199,9 +215,11 @@ void ApplyAndExec(const fs::path& directory, const EnvironmentChanges& changes) 
 class RunningLauncher {
 public:
     // On Qt's offscreen platform, no keyboard.
-    RunningLauncher(const fs::path& directory, EnvironmentChanges changes) {
+    RunningLauncher(const fs::path& directory, EnvironmentChanges changes,
+                    std::vector<std::string> command = ProgramCommand()) {
         changes.emplace("QT_QPA_PLATFORM", "offscreen");
         m_log = directory / "launcher.log";
+        const std::vector<char*> argv = ArgumentVector(command);
         m_pid = ::fork();
         if (m_pid == 0) {
             const int null = ::open("/dev/null", O_RDONLY);
@@ -209,7 +227,7 @@ public:
             ::dup2(null, STDIN_FILENO);
             ::dup2(log, STDOUT_FILENO);
             ::dup2(log, STDERR_FILENO);
-            ApplyAndExec(directory, changes);
+            ApplyAndExec(directory, changes, argv.data());
         }
     }
     // In a terminal, with no display: the dialog is text and takes keys.
@@ -220,9 +238,11 @@ public:
         winsize size{};
         size.ws_row = 24;
         size.ws_col = 80;
+        std::vector<std::string> command = ProgramCommand();
+        const std::vector<char*> argv = ArgumentVector(command);
         m_pid = ::forkpty(&m_terminal, nullptr, nullptr, &size);
         if (m_pid == 0) {
-            ApplyAndExec(directory, changes);
+            ApplyAndExec(directory, changes, argv.data());
         }
     }
     ~RunningLauncher() {
@@ -834,6 +854,61 @@ INSTANTIATE_TEST_SUITE_P(
         BadInputCase{"DirectoryOf600Characters", 600, IniWith("\r\n"), "v", "u",
                      LaunchOutcome::kNothing}),
     [](const ::testing::TestParamInfo<BadInputCase>& param) { return param.param.name; });
+
+// The whole flow under valgrind's memcheck: no invalid access, and nothing of ours lost. The
+// children between fork and exec only exec or end, so they are not checked.
+struct MemcheckCase {
+    const char* name;
+    bool printerAtStart;
+    bool printerPluggedIn;
+    const char* probeSteps;  // what the user does in the dialog
+};
+
+void PrintTo(const MemcheckCase& memcheckCase, std::ostream* out) {
+    *out << memcheckCase.name;
+}
+
+class LauncherMemcheckTest : public LauncherEndToEndTest,
+                             public ::testing::WithParamInterface<MemcheckCase> {};
+
+TEST_P(LauncherMemcheckTest, RunsWithoutMemoryErrorsOrLeaks) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "valgrind cannot run a program built with AddressSanitizer";
+#else
+    const MemcheckCase& memcheckCase = GetParam();
+    const fs::path log = directory.Root() / "memcheck.log";
+    const fs::path probeReport = directory.Root() / "probe.txt";
+    if (memcheckCase.printerAtStart) {
+        ASSERT_FALSE(usb.Add(LumoA()).empty());
+    }
+    RunningLauncher launcher(
+        directory.Root(), WithWidgetProbe(probeReport, memcheckCase.probeSteps, {}),
+        ProgramCommand({KELVANE_VALGRIND, "--child-silent-after-fork=yes", "--leak-check=full",
+                        "--errors-for-leak-kinds=definite", "--error-exitcode=99",
+                        "--log-file=" + log.string()}));
+    if (memcheckCase.printerPluggedIn) {
+        // Under valgrind the dialog takes seconds to come up; the watch starts before it.
+        const auto deadline = std::chrono::steady_clock::now() + kEnds;
+        while (!fs::exists(probeReport) && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(50ms);
+        }
+        ASSERT_FALSE(usb.Add(LumoA()).empty());
+    }
+    const auto status = launcher.WaitForEnd(2 * kEnds);
+    ASSERT_TRUE(status.has_value()) << launcher.Diagnostics();
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << ReadFile(log);
+    EXPECT_NE(ReadFile(log).find("ERROR SUMMARY: 0 errors"), std::string::npos) << ReadFile(log);
+    const bool starts = memcheckCase.printerAtStart || memcheckCase.printerPluggedIn;
+    EXPECT_EQ(directory.Started(starts).size(), starts ? 1u : 0u);
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Flows, LauncherMemcheckTest,
+    ::testing::Values(MemcheckCase{"PrinterAtStart", true, false, ""},
+                      MemcheckCase{"PrinterPluggedIn", false, true, ""},
+                      MemcheckCase{"WindowMenuThenEscape", false, false, "menu,escape"}),
+    [](const ::testing::TestParamInfo<MemcheckCase>& param) { return param.param.name; });
 
 // The terminal's side of the dialog: what it shows under a language, and Escape.
 struct TerminalCase {

@@ -5,6 +5,7 @@
 
 #include "common/WideFormat.h"
 #include "common/WideText.h"
+#include "platform/DeviceInfoAnswers.h"
 #include "platform/ErrorCodes.h"
 #include "platform/RegistryValue.h"
 #include "tests/support/PrinterClass.h"
@@ -63,20 +64,16 @@ bool FakeDeviceSetup::SetupDiEnumDeviceInterfaces(DeviceInfoSet set, const GUID&
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    if (data.cbSize != sizeof(SP_DEVICE_INTERFACE_DATA)) {
-        return Fail(kErrorInvalidUserBuffer);
-    }
     const Snapshot& snapshot = it->second;
-    if (!(classGuid == kPrinterClassGuid) || memberIndex >= snapshot.interfaces.size()) {
-        return Fail(kErrorNoMoreItems);
+    if (const std::uint32_t error = CheckInterfaceEnumeration(
+            classGuid == kPrinterClassGuid, memberIndex, snapshot.interfaces.size(), data)) {
+        return Fail(error);
     }
     if (const auto failure = snapshot.enumerationFailures.find(memberIndex);
         failure != snapshot.enumerationFailures.end()) {
         return Fail(failure->second);
     }
-    data.InterfaceClassGuid = classGuid;
-    data.Flags = snapshot.interfaces[memberIndex].flags;
-    data.Reserved = std::uintptr_t{memberIndex} + 1;
+    FillInterfaceRecord(classGuid, memberIndex, snapshot.interfaces[memberIndex].flags, data);
     return true;
 }
 
@@ -87,15 +84,10 @@ bool FakeDeviceSetup::SetupDiEnumDeviceInfo(DeviceInfoSet set, std::uint32_t mem
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    if (data.cbSize != sizeof(SP_DEVINFO_DATA)) {
-        return Fail(kErrorInvalidUserBuffer);
+    if (const std::uint32_t error = AnswerDeviceEnumeration(
+            memberIndex, it->second.interfaces.size(), kPrinterClassGuid, data)) {
+        return Fail(error);
     }
-    if (memberIndex >= it->second.interfaces.size()) {
-        return Fail(kErrorNoMoreItems);
-    }
-    data.ClassGuid = kPrinterClassGuid;
-    data.DevInst = memberIndex;
-    data.Reserved = std::uintptr_t{memberIndex} + 1;
     return true;
 }
 
@@ -107,19 +99,14 @@ bool FakeDeviceSetup::SetupDiGetDeviceInstanceIdW(DeviceInfoSet set, const SP_DE
     if (it == m_sets.end()) {
         return Fail(kErrorInvalidHandle);
     }
-    if (device.Reserved == 0 || device.DevInst >= it->second.interfaces.size()) {
+    const auto member = MemberOf(device, it->second.interfaces.size());
+    if (!member) {
         return Fail(kErrorInvalidParameter);
     }
-    const std::u16string& id = it->second.interfaces[device.DevInst].instanceId;
-    const auto needed = static_cast<std::uint32_t>(id.size() + 1);
-    if (requiredSize != nullptr) {
-        *requiredSize = needed;
+    if (const std::uint32_t error = AnswerInstanceId(it->second.interfaces[*member].instanceId,
+                                                     buffer, capacity, requiredSize)) {
+        return Fail(error);
     }
-    if (buffer == nullptr || capacity < needed) {
-        return Fail(kErrorInsufficientBuffer);
-    }
-    std::copy(id.begin(), id.end(), buffer);
-    buffer[id.size()] = u'\0';
     return true;
 }
 
@@ -130,11 +117,12 @@ const FakeInterface* FakeDeviceSetup::Lookup(DeviceInfoSet set,
         Fail(kErrorInvalidHandle);
         return nullptr;
     }
-    if (data.Reserved == 0 || data.Reserved > it->second.interfaces.size()) {
+    const auto member = MemberOf(data, it->second.interfaces.size());
+    if (!member) {
         Fail(kErrorInvalidParameter);
         return nullptr;
     }
-    return &it->second.interfaces[data.Reserved - 1];
+    return &it->second.interfaces[*member];
 }
 
 bool FakeDeviceSetup::SetupDiGetDeviceInterfaceDetailW(
@@ -146,33 +134,10 @@ bool FakeDeviceSetup::SetupDiGetDeviceInterfaceDetailW(
     if (found == nullptr) {
         return false;
     }
-    const auto needed =
-        static_cast<std::uint32_t>(kDetailPathOffset + (found->devicePath.size() + 1) * 2);
-    if (detail == nullptr) {
-        if (detailSize != 0) {
-            return Fail(kErrorInvalidUserBuffer);
-        }
-        if (requiredSize != nullptr) {
-            *requiredSize = needed;
-        }
-        return Fail(kErrorInsufficientBuffer);
+    if (const std::uint32_t error = AnswerInterfaceDetail(found->devicePath, !found->pathFetchFails,
+                                                          detail, detailSize, requiredSize)) {
+        return Fail(error);
     }
-    if (detail->cbSize != kDetailFixedSize) {
-        return Fail(kErrorInvalidUserBuffer);
-    }
-    if (found->pathFetchFails) {
-        return Fail(kErrorFileNotFound);
-    }
-    if (detailSize < needed) {
-        if (requiredSize != nullptr) {
-            *requiredSize = needed;
-        }
-        return Fail(kErrorInsufficientBuffer);
-    }
-    // The path runs on past the declared element, into the rest of the caller's buffer.
-    auto* path = reinterpret_cast<std::uint8_t*>(detail) + kDetailPathOffset;
-    std::memcpy(path, found->devicePath.data(), found->devicePath.size() * 2);
-    std::memset(path + found->devicePath.size() * 2, 0, 2);
     return true;
 }
 
