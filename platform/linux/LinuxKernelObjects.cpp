@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +36,29 @@ bool GrantsEveryone(const SECURITY_ATTRIBUTES* attributes) {
            descriptor->Dacl == nullptr;
 }
 
+// Every holder of a named mutex holds a shared lock on its object, so the last one to let go
+// can tell that it is the last and remove the name, as Windows forgets a mutex with its last
+// handle. Returns false when the object lost its name before we held it: the name is free again.
+bool HoldName(int fd) {
+    while (::flock(fd, LOCK_SH) != 0) {
+        if (errno != EINTR) {
+            return true;  // no locks here: the name simply stays
+        }
+    }
+    struct stat info {};
+    return ::fstat(fd, &info) != 0 || info.st_nlink > 0;
+}
+
+// Removes the name when no other handle, in any process, holds the object. While we hold the
+// exclusive lock nobody else can take the name away, and a newcomer that opened the object
+// meanwhile sees it unlinked once it holds its lock, and creates a new one.
+void ReleaseName(int fd, const std::string& objectName) {
+    struct stat info {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &info) == 0 && info.st_nlink > 0) {
+        ::shm_unlink(objectName.c_str());
+    }
+}
+
 }  // namespace
 
 LinuxKernelObjects::LinuxKernelObjects() : LinuxKernelObjects(OpenRetryingInterrupts) {}
@@ -43,6 +67,9 @@ LinuxKernelObjects::LinuxKernelObjects(OpenFunction open) : m_open(std::move(ope
 
 LinuxKernelObjects::~LinuxKernelObjects() {
     for (const auto& [handle, entry] : m_handles) {
+        if (!entry.sharedName.empty()) {
+            ReleaseName(entry.fd, entry.sharedName);
+        }
         ::close(entry.fd);
     }
 }
@@ -50,7 +77,7 @@ LinuxKernelObjects::~LinuxKernelObjects() {
 Handle LinuxKernelObjects::Adopt(int fd, Kind kind, std::u16string path) {
     const std::uintptr_t value = m_nextHandle;
     m_nextHandle += 4;
-    m_handles.emplace(value, Entry{fd, kind, std::move(path)});
+    m_handles.emplace(value, Entry{fd, kind, std::move(path), {}});
     m_lastError = kErrorSuccess;
     return Handle{value};
 }
@@ -135,6 +162,9 @@ bool LinuxKernelObjects::CloseHandle(Handle handle) {
         return Fail(kErrorInvalidHandle);
     }
     const int fd = it->second.fd;
+    if (!it->second.sharedName.empty()) {
+        ReleaseName(fd, it->second.sharedName);
+    }
     m_handles.erase(it);
     // The descriptor is gone even when close reports an error, so it is never closed twice.
     if (::close(fd) != 0 && errno != EINTR) {
@@ -189,27 +219,30 @@ Handle LinuxKernelObjects::CreateMutexA(const SECURITY_ATTRIBUTES* attributes,
     } else {
         const std::string objectName = SharedObjectName(name);
         const mode_t mode = GrantsEveryone(attributes) ? 0666 : 0600;
-        // Another process may remove the object between our two attempts; try again then.
+        // The last holder may remove the object while we open it; try again then.
         for (int attempt = 0; attempt < 3 && fd < 0; ++attempt) {
             fd = ::shm_open(objectName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            existed = false;
             if (fd >= 0) {
                 // The creator's umask must not narrow who may open it.
                 ::fchmod(fd, mode);
-                break;
-            }
-            if (errno != EEXIST) {
-                break;
-            }
-            fd = ::shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
-            existed = fd >= 0;
-            if (fd < 0 && errno == EACCES) {
-                // Another user's object without write access for us: opening it to read still
-                // holds the name, which is all the mutex is for.
-                fd = ::shm_open(objectName.c_str(), O_RDONLY | O_CLOEXEC, 0);
+            } else if (errno == EEXIST) {
+                fd = ::shm_open(objectName.c_str(), O_RDWR | O_CLOEXEC, 0);
+                if (fd < 0 && errno == EACCES) {
+                    // Another user's object without write access for us: opening it to read
+                    // still holds the name, which is all the mutex is for.
+                    fd = ::shm_open(objectName.c_str(), O_RDONLY | O_CLOEXEC, 0);
+                }
                 existed = fd >= 0;
-            }
-            if (fd < 0 && errno != ENOENT) {
+                if (fd < 0 && errno != ENOENT) {
+                    break;
+                }
+            } else {
                 break;
+            }
+            if (fd >= 0 && !HoldName(fd)) {
+                ::close(fd);
+                fd = -1;
             }
         }
     }
@@ -221,6 +254,9 @@ Handle LinuxKernelObjects::CreateMutexA(const SECURITY_ATTRIBUTES* attributes,
         ::fcntl(fd, F_SETFD, ::fcntl(fd, F_GETFD) & ~FD_CLOEXEC);
     }
     const Handle handle = Adopt(fd, Kind::Mutex);
+    if (name != nullptr && *name != '\0') {
+        m_handles[handle.value].sharedName = SharedObjectName(name);
+    }
     m_lastError = existed ? kErrorAlreadyExists : kErrorSuccess;
     return handle;
 }

@@ -17,8 +17,9 @@ namespace kelvane {
 // and '%' written as %2F and %25: one object machine-wide, created without blocking, readable
 // and writable by every user when its security descriptor has a null DACL, and inheritable by
 // child processes when asked. Opening an existing one succeeds and reports 183, as on Windows.
-// Closing the handle releases it; the empty object itself stays in /dev/shm, so a later
-// creation of the same name reports 183 as well.
+// As on Windows, the name lives as long as some handle to it, in any process, is open: each
+// holder keeps a shared flock on the object, and the last to close removes it. A process that
+// dies holding it leaves the object behind, and a later creation then reports 183.
 class LinuxKernelObjects final : public KernelObjects {
 public:
     // How device paths are opened; ::open unless told otherwise.
@@ -62,6 +63,7 @@ private:
         int fd;
         Kind kind;
         std::u16string path;
+        std::string sharedName;  // a named mutex's shared-memory object
     };
 
     Handle Adopt(int fd, Kind kind, std::u16string path = {});

@@ -287,6 +287,26 @@ public:
         ASSERT_EQ(::write(m_terminal, keys.data(), keys.size()), static_cast<ssize_t>(keys.size()));
     }
     std::string Diagnostics() const { return m_screen + ReadFile(m_log); }
+    // Waits until every thread of the program sleeps: whatever it was sent has been read.
+    void WaitUntilIdle() const {
+        const fs::path tasks = "/proc/" + std::to_string(m_pid) + "/task";
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        int idleReadings = 0;
+        // Twice in a row, so that an event on its way has had the time to wake it.
+        while (idleReadings < 2 && std::chrono::steady_clock::now() < deadline) {
+            bool idle = true;
+            std::error_code gone;
+            for (const auto& task : fs::directory_iterator(tasks, gone)) {
+                // "pid (name) S ...": the state follows the name's closing parenthesis.
+                const std::string stat = ReadFile(task.path() / "stat");
+                const auto state = stat.rfind(") ");
+                idle = idle && state != std::string::npos && stat.size() > state + 2 &&
+                       stat[state + 2] == 'S';
+            }
+            idleReadings = idle ? idleReadings + 1 : 0;
+            std::this_thread::sleep_for(1ms);
+        }
+    }
     // The descriptors the running program holds.
     std::size_t OpenDescriptors() const {
         const fs::path descriptors = "/proc/" + std::to_string(m_pid) + "/fd";
@@ -335,7 +355,7 @@ protected:
         directory.AddProgram("LumoB", "fwB", "update-b.sh");
         m_sharedMemoryBefore = SharedMemoryObjects();
     }
-    // The launcher's named mutexes outlive it, as they are meant to; those of the mocked
+    // A launcher the test had to kill leaves its named mutex behind; those of the mocked
     // printers are the test's to remove.
     void TearDown() override {
         for (const fs::path& object : SharedMemoryObjects()) {
@@ -480,14 +500,14 @@ MockUsbDevice ChurnDevice(int index) {
 TEST_F(LauncherEndToEndTest, ChurnOfOtherDevicesLeavesNoDescriptorBehindAndOneStart) {
     RunningLauncher launcher(directory.Root(), {});
     EXPECT_FALSE(launcher.WaitForEnd(kStillWaiting)) << launcher.Diagnostics();
-    const auto plugAndUnplug = [this](int index) {
+    const auto plugAndUnplug = [this, &launcher](int index) {
         const std::string device = usb.Add(ChurnDevice(index));
         ASSERT_FALSE(device.empty()) << index;
-        // umockdev ends the test when the program's event queue overflows: give it time to read.
-        std::this_thread::sleep_for(10ms);
+        // umockdev ends the test when the program's event queue overflows: let it read.
+        launcher.WaitUntilIdle();
         usb.Uevent(device, "remove");
         usb.Remove(device);
-        std::this_thread::sleep_for(5ms);
+        launcher.WaitUntilIdle();
     };
     // The first events may open what the watch keeps for good.
     constexpr int kWarmUp = 6;

@@ -204,6 +204,72 @@ TEST_F(LinuxMutexTest, SecondProcessSeesTheMutex) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
+bool ObjectExists(const std::string& object) {
+    return ::access(("/dev/shm" + object).c_str(), F_OK) == 0;
+}
+
+TEST_F(LinuxMutexTest, NameLastsAsLongAsAnyHandleInThisProcess) {
+    LinuxKernelObjects kernel;
+    const Handle first = Create(kernel);
+    const Handle second = Create(kernel);
+    ASSERT_TRUE(kernel.CloseHandle(first));
+    EXPECT_TRUE(ObjectExists(m_object));
+    ASSERT_TRUE(kernel.CloseHandle(second));
+    EXPECT_FALSE(ObjectExists(m_object));
+
+    // Created anew, not found left over.
+    ASSERT_TRUE(Create(kernel).HoldsHandle());
+    EXPECT_EQ(kernel.GetLastError(), kErrorSuccess);
+}
+
+TEST_F(LinuxMutexTest, NameLastsAsLongAsAnotherProcessHoldsIt) {
+    int toChild[2];
+    int toParent[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(toParent), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        LinuxKernelObjects other;
+        const Handle held = Create(other);
+        char signal = held.HoldsHandle() ? 'h' : 'x';
+        if (::write(toParent[1], &signal, 1) != 1 || ::read(toChild[0], &signal, 1) != 1) {
+            ::_exit(2);
+        }
+        ::_exit(other.CloseHandle(held) ? 0 : 1);
+    }
+    char signal = 0;
+    ASSERT_EQ(::read(toParent[0], &signal, 1), 1);
+    ASSERT_EQ(signal, 'h');
+    {
+        LinuxKernelObjects kernel;
+        const Handle mutex = Create(kernel);
+        EXPECT_EQ(kernel.GetLastError(), kErrorAlreadyExists);
+        ASSERT_TRUE(kernel.CloseHandle(mutex));
+        EXPECT_TRUE(ObjectExists(m_object)) << "the other process still holds it";
+    }
+    ASSERT_EQ(::write(toChild[1], "c", 1), 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(ObjectExists(m_object));
+    for (const int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) {
+        ::close(fd);
+    }
+}
+
+TEST_F(LinuxMutexTest, ObjectLeftByADeadProcessIsOpenedAsExisting) {
+    const int left = ::shm_open(m_object.c_str(), O_RDWR | O_CREAT | O_EXCL, 0666);
+    ASSERT_GE(left, 0);
+    ::close(left);
+    LinuxKernelObjects kernel;
+    const Handle mutex = Create(kernel);
+    EXPECT_EQ(kernel.GetLastError(), kErrorAlreadyExists);
+    ASSERT_TRUE(kernel.CloseHandle(mutex));
+    // Closing the only handle also removes what was left.
+    EXPECT_FALSE(ObjectExists(m_object));
+}
+
 TEST_F(LinuxMutexTest, InheritableUnlessAskedOtherwise) {
     LinuxKernelObjects kernel;
     std::uint32_t flags = 0;
@@ -297,9 +363,10 @@ TEST_F(LinkOverLinuxKernel, OpenedLinkHoldsOneDeviceDescriptorAndTheMutex) {
     ASSERT_EQ(link.Open(68, 1, 0x102, 3), kLinkOpened);
     // One device descriptor shared by both directions, its event, and the mutex.
     EXPECT_EQ(OpenDescriptorCount(), before + 3);
-    EXPECT_EQ(::access(("/dev/shm" + m_object).c_str(), F_OK), 0);
+    EXPECT_TRUE(ObjectExists(m_object));
     link.Close();
     EXPECT_EQ(OpenDescriptorCount(), before);
+    EXPECT_FALSE(ObjectExists(m_object));
 }
 
 }  // namespace
