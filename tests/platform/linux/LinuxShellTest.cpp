@@ -111,11 +111,12 @@ TEST_F(LinuxShellTest, StartsAProgramDetachedLiterallyAndWithoutWaiting) {
 }
 
 TEST_F(LinuxShellTest, OtherFilesGoToTheDesktopsDefaultApplication) {
-    // A stand-in for xdg-open that reports what it was given.
+    // A stand-in for xdg-open that reports what it was given, in a file that appears whole.
     const fs::path bin = m_dir / "bin";
     fs::create_directories(bin);
-    std::ofstream(bin / "xdg-open")
-        << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + (m_dir / "opened").string() + "\"\n";
+    const std::string opened = (m_dir / "opened").string();
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + opened +
+                                           ".tmp\"\nmv \"" + opened + ".tmp\" \"" + opened + "\"\n";
     fs::permissions(bin / "xdg-open", fs::perms::owner_all);
     const fs::path document = WriteProgram(m_dir / "notes $HOME.txt", false);
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
