@@ -44,6 +44,8 @@ public:
     bool AddFromString(const std::string& description);
     // Removes a device with everything below it, nodes included.
     void Remove(const std::string& syspath);
+    // Writes the attribute `name` of a device (its sysfs path) without telling anyone.
+    void SetAttribute(const std::string& syspath, const char* name, const std::string& value);
     // Sends the uevent `action` ("add", "remove", ...) of a device to every udev monitor.
     void Uevent(const std::string& syspath, const char* action);
 
