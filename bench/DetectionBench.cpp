@@ -3,6 +3,9 @@
 // the system's. Only the first 100 member indexes are ever examined, so the cost levels off there.
 #include <benchmark/benchmark.h>
 
+#include "bench/CountingDeviceSetup.h"
+#include "bench/RowReporter.h"
+#include "bench/ScalingRows.h"
 #include "tests/support/FakePlatform.h"
 #include "usb/UsbLink.h"
 
@@ -12,18 +15,23 @@ void DetectionAttempt(benchmark::State& state) {
     kelvane::testing::FakePlatform fake;
     // Printers of another model: every one is examined, none is opened.
     fake.deviceSetup.AddPrinters(0x2E47050E, static_cast<int>(state.range(0)));
+    kelvane::bench::CountingDeviceSetup counting(fake.deviceSetup);
+    fake.Use(counting);
     kelvane::CUsbLink link(fake.platform());
     for (auto _ : state) {
         benchmark::DoNotOptimize(link.Open(68, 1, 0x102, 3));
     }
-    state.counters["examined"] =
-        static_cast<double>(std::min<std::int64_t>(state.range(0), kelvane::kMaxMemberIndex));
-    state.counters["ns_per_examined"] = benchmark::Counter(
-        state.counters["examined"],
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    kelvane::bench::SetScalingCounters(state, counting, state.range(0));
 }
-BENCHMARK(DetectionAttempt)->Arg(1)->Arg(10)->Arg(100)->Arg(1000);
+BENCHMARK(DetectionAttempt)->Arg(1)->Arg(10)->Arg(100)->Arg(1000)->Repetitions(7)->MinTime(0.05);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    kelvane::bench::RowReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    kelvane::bench::PrintScalingRows("in-memory fake", reporter);
+    benchmark::Shutdown();
+    return 0;
+}

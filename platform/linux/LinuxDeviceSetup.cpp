@@ -1,6 +1,8 @@
 #include "platform/linux/LinuxDeviceSetup.h"
 
+#include <dirent.h>
 #include <libudev.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -8,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string_view>
 
@@ -30,7 +33,6 @@ constexpr char16_t kBaseName[] = u"USB";
 
 struct UdevUnref {
     void operator()(udev* object) const { udev_unref(object); }
-    void operator()(udev_enumerate* object) const { udev_enumerate_unref(object); }
     void operator()(udev_device* object) const { udev_device_unref(object); }
 };
 template <typename T>
@@ -96,14 +98,44 @@ std::optional<std::u16string> FormatInstanceId(std::uint32_t vendor, std::uint32
     return std::nullopt;
 }
 
-std::vector<std::string> SortedSyspaths(udev_enumerate* enumeration) {
-    std::vector<std::string> syspaths;
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumeration)) {
-        syspaths.emplace_back(TextOf(udev_list_entry_get_name(entry)));
+constexpr char kUsbBusFolder[] = "/sys/bus/usb/devices";
+
+// The USB interfaces present, sorted by their sysfs paths. The kernel lists every USB device and
+// interface of the system in /sys/bus/usb/devices and names each interface
+// "<bus>-<ports>:<configuration>.<interface>", with a colon that no device name has. Reading that
+// folder here costs a fraction of a libudev scan, which reads every device of the bus and, since
+// systemd 251, every ancestor of each one as well. A device that goes away meanwhile is left out.
+std::vector<UdevRef<udev_device>> UsbInterfaces(udev* context) {
+    std::vector<UdevRef<udev_device>> interfaces;
+    DIR* folder = ::opendir(kUsbBusFolder);
+    if (folder == nullptr) {
+        return interfaces;
     }
-    std::sort(syspaths.begin(), syspaths.end());
-    return syspaths;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::strchr(entry->d_name, ':') == nullptr) {
+            continue;
+        }
+        // Each entry links to the interface's own folder. libudev is given that folder's path,
+        // which it reads faster than the link it would have to resolve step by step.
+        std::string syspath = std::string(kUsbBusFolder) + "/" + entry->d_name;
+        char target[PATH_MAX];
+        const ssize_t length =
+            ::readlinkat(::dirfd(folder), entry->d_name, target, sizeof(target) - 1);
+        if (length > 0) {
+            target[length] = '\0';
+            syspath = (std::filesystem::path(kUsbBusFolder) / target).lexically_normal().string();
+        }
+        UdevRef<udev_device> device(udev_device_new_from_syspath(context, syspath.c_str()));
+        if (device && udev_device_get_syspath(device.get()) != nullptr) {
+            interfaces.push_back(std::move(device));
+        }
+    }
+    ::closedir(folder);
+    std::sort(interfaces.begin(), interfaces.end(), [](const auto& left, const auto& right) {
+        return std::strcmp(udev_device_get_syspath(left.get()),
+                           udev_device_get_syspath(right.get())) < 0;
+    });
+    return interfaces;
 }
 
 struct PrinterNode {
@@ -116,22 +148,30 @@ bool IsLpName(std::string_view name) {
            std::all_of(name.begin() + 2, name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// The lp node that usblp made for this interface; none when usblp does not drive it.
+// The lp node that usblp made for this interface; none when usblp does not drive it. usblp's
+// class device is the interface's child in its "usbmisc" folder; reading that folder costs far
+// less than a udev scan of the interface's subtree, which reads every device below and above it.
 std::optional<PrinterNode> FindPrinterNode(udev* context, udev_device* printerInterface) {
-    const UdevRef<udev_enumerate> children(udev_enumerate_new(context));
-    if (!children || udev_enumerate_add_match_parent(children.get(), printerInterface) < 0 ||
-        udev_enumerate_add_match_subsystem(children.get(), "usbmisc") < 0) {
-        return std::nullopt;
+    const std::string folder =
+        std::string(TextOf(udev_device_get_syspath(printerInterface))) + "/usbmisc";
+    std::vector<std::string> names;
+    if (DIR* children = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(children)) {
+            if (IsLpName(entry->d_name)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(children);
     }
-    // As in the main scan, an error for one device still lists every other one.
-    udev_enumerate_scan_devices(children.get());
-    for (const std::string& syspath : SortedSyspaths(children.get())) {
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        const std::string syspath = folder + "/" + name;
         const UdevRef<udev_device> child(udev_device_new_from_syspath(context, syspath.c_str()));
-        if (!child) {
+        if (!child || TextOf(udev_device_get_subsystem(child.get())) != "usbmisc") {
             continue;
         }
         const std::string_view devnode = TextOf(udev_device_get_devnode(child.get()));
-        if (!IsLpName(TextOf(udev_device_get_sysname(child.get()))) || !IsPathText(devnode)) {
+        if (!IsPathText(devnode)) {
             continue;
         }
         PrinterNode node{std::string(devnode), std::nullopt};
@@ -194,24 +234,14 @@ std::optional<LinuxDeviceSetup::Snapshot> LinuxDeviceSetup::ReadPrinterInterface
     std::uint32_t& error) {
     // These fail only when memory runs out.
     const UdevRef<udev> context(udev_new());
-    const UdevRef<udev_enumerate> devices(context ? udev_enumerate_new(context.get()) : nullptr);
-    if (!devices || udev_enumerate_add_match_subsystem(devices.get(), "usb") < 0) {
+    if (!context) {
         error = kErrorNotEnoughMemory;
         return std::nullopt;
     }
-    // The scan reports an error when any one device could not be read, but still lists all the
-    // others; a printer must not disappear behind some unrelated device that is misbehaving.
-    udev_enumerate_scan_devices(devices.get());
-
     Snapshot snapshot;
-    for (const std::string& syspath : SortedSyspaths(devices.get())) {
-        // A device that went away since the scan is no member; neither is one whose attributes
-        // vanish while they are read, which ReadInterface sees as missing.
-        const UdevRef<udev_device> device(
-            udev_device_new_from_syspath(context.get(), syspath.c_str()));
-        if (!device) {
-            continue;
-        }
+    // An interface whose attributes vanish while they are read is no member: ReadInterface sees
+    // them as missing. One that cannot be read leaves every other one in the set.
+    for (const UdevRef<udev_device>& device : UsbInterfaces(context.get())) {
         if (auto entry = ReadInterface(context.get(), device.get())) {
             snapshot.push_back(std::move(*entry));
         }

@@ -1,10 +1,8 @@
 #include "platform/linux/LinuxShell.h"
 
-#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -14,45 +12,10 @@
 #include "common/Utf8.h"
 #include "common/WideText.h"
 
-#ifndef CLOSE_RANGE_CLOEXEC
-#define CLOSE_RANGE_CLOEXEC (1U << 2)
-#endif
+extern char** environ;
 
 namespace kelvane {
 namespace {
-
-// Only async-signal-safe calls from here on: the launcher may have threads (Qt does).
-[[noreturn]] void ExecDetached(const char* program, char* const argv[], bool searchPath,
-                               const char* directory, int errorPipe) {
-    sigset_t none;
-    sigemptyset(&none);
-    sigprocmask(SIG_SETMASK, &none, nullptr);
-    struct sigaction standard {};
-    standard.sa_handler = SIG_DFL;
-    sigaction(SIGPIPE, &standard, nullptr);
-    sigaction(SIGCHLD, &standard, nullptr);
-    // Whatever a library opened without close-on-exec stays with the launcher.
-    if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
-        const long last = ::sysconf(_SC_OPEN_MAX);
-        for (int fd = 3; fd < (last > 0 && last < 65536 ? last : 65536); ++fd) {
-            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-        }
-    }
-    int error = 0;
-    if (directory != nullptr && ::chdir(directory) != 0) {
-        error = errno;
-    } else {
-        if (searchPath) {
-            ::execvp(program, argv);
-        } else {
-            ::execv(program, argv);
-        }
-        error = errno;
-    }
-    while (::write(errorPipe, &error, sizeof(error)) < 0 && errno == EINTR) {
-    }
-    ::_exit(127);
-}
 
 std::intptr_t ShellErrorFromErrno(int error, bool viaDesktop) {
     switch (error) {
@@ -70,8 +33,12 @@ std::intptr_t ShellErrorFromErrno(int error, bool viaDesktop) {
     }
 }
 
-// Starts the program in a grandchild, so that it belongs to no process of ours and is never
-// waited for; only the short-lived child in between is reaped. Reports whether exec succeeded.
+// Starts the program in a session of its own and does not wait for it: it outlives the launcher,
+// which ends soon after. posix_spawn borrows the launcher's memory until the exec instead of
+// copying its page tables, as fork would (a Qt program's are large), and reports whether the exec
+// succeeded. The program gets the default signal mask, SIGPIPE and SIGCHLD as they are by
+// default, and no descriptor beyond the standard three, whatever a library opened without
+// close-on-exec.
 std::intptr_t SpawnDetached(const std::string& program, std::vector<std::string> arguments,
                             bool searchPath, const std::string* directory) {
     std::vector<char*> argv;
@@ -79,41 +46,46 @@ std::intptr_t SpawnDetached(const std::string& program, std::vector<std::string>
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawnattr_init(&attributes) != 0) {
         return kSeErrOutOfMemory;
     }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(pipeEnds[0]);
-        ::setsid();
-        const pid_t grandchild = ::fork();
-        if (grandchild == 0) {
-            ExecDetached(program.c_str(), argv.data(), searchPath,
-                         directory != nullptr ? directory->c_str() : nullptr, pipeEnds[1]);
-        }
-        if (grandchild < 0) {
-            const int error = errno;
-            while (::write(pipeEnds[1], &error, sizeof(error)) < 0 && errno == EINTR) {
-            }
-        }
-        ::_exit(0);
-    }
-    ::close(pipeEnds[1]);
-    if (child < 0) {
-        ::close(pipeEnds[0]);
+    if (posix_spawn_file_actions_init(&actions) != 0) {
+        posix_spawnattr_destroy(&attributes);
         return kSeErrOutOfMemory;
     }
-    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t standard;
+    sigemptyset(&standard);
+    sigaddset(&standard, SIGPIPE);
+    sigaddset(&standard, SIGCHLD);
+    int error = posix_spawnattr_setflags(
+        &attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    if (error == 0) {
+        error = posix_spawnattr_setsigmask(&attributes, &none);
     }
-    int error = 0;
-    ssize_t got = 0;
-    do {
-        got = ::read(pipeEnds[0], &error, sizeof(error));
-    } while (got < 0 && errno == EINTR);
-    ::close(pipeEnds[0]);
-    return got == static_cast<ssize_t>(sizeof(error)) ? ShellErrorFromErrno(error, searchPath)
-                                                      : kShellExecuteSucceeded;
+    if (error == 0) {
+        error = posix_spawnattr_setsigdefault(&attributes, &standard);
+    }
+    if (error == 0) {
+        error = posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    }
+    if (error == 0 && directory != nullptr) {
+        error = posix_spawn_file_actions_addchdir_np(&actions, directory->c_str());
+    }
+    if (error == 0) {
+        pid_t child = 0;
+        error =
+            searchPath
+                ? posix_spawnp(&child, program.c_str(), &actions, &attributes, argv.data(), environ)
+                : posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return error == 0 ? kShellExecuteSucceeded : ShellErrorFromErrno(error, searchPath);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxShell.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -39,6 +40,17 @@ std::string Contents(const fs::path& file) {
     return out.str();
 }
 
+// The bit of a signal in the masks of /proc/PID/status, read from a report line "name=HEX".
+bool SignalInMask(const std::string& report, const std::string& name, int signal) {
+    const std::size_t at = report.find(name + "=");
+    if (at == std::string::npos) {
+        ADD_FAILURE() << "no " << name << " in " << report;
+        return false;
+    }
+    const unsigned long long mask = std::stoull(report.substr(at + name.size() + 1), nullptr, 16);
+    return (mask >> (signal - 1) & 1) != 0;
+}
+
 class LinuxShellTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -64,6 +76,8 @@ protected:
                "  echo \"sid=$(cut -d' ' -f6 /proc/$$/stat)\"\n"
                "  echo \"pid=$$\"\n"
                "  if [ -e /proc/$$/fd/77 ]; then echo leaked=yes; else echo leaked=no; fi\n"
+               "  echo \"sigign=$(grep '^SigIgn:' /proc/$$/status | cut -f2)\"\n"
+               "  echo \"sigblk=$(grep '^SigBlk:' /proc/$$/status | cut -f2)\"\n"
                "} > \"$here/report.tmp\"\n"
                "mv \"$here/report.tmp\" \"$here/report\"\n"
                "i=0; while [ ! -e \"$here/release\" ] && [ $i -lt 1000 ]; do sleep 0.01; "
@@ -110,12 +124,39 @@ TEST_F(LinuxShellTest, StartsAProgramDetachedLiterallyAndWithoutWaiting) {
     EXPECT_FALSE(fs::exists("pwned2"));
 }
 
+TEST_F(LinuxShellTest, TheProgramGetsTheDefaultSignalsWhateverTheLauncherChanged) {
+    const fs::path program = WriteProgram(m_dir / "signals" / "run.sh");
+    // A launcher that ignores broken pipes and holds back a signal while it starts the program.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ::sigaction(SIGPIPE, &ignore, &previous);
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGUSR1);
+    sigset_t before;
+    ::pthread_sigmask(SIG_BLOCK, &held, &before);
+
+    const std::intptr_t result = Open(program);
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    ::sigaction(SIGPIPE, &previous, nullptr);
+
+    EXPECT_GT(result, 32);
+    ASSERT_TRUE(WaitFor(program.parent_path() / "report"));
+    std::ofstream(program.parent_path() / "release");
+    const std::string report = Contents(program.parent_path() / "report");
+    EXPECT_FALSE(SignalInMask(report, "sigign", SIGPIPE)) << report;
+    EXPECT_FALSE(SignalInMask(report, "sigblk", SIGUSR1)) << report;
+    EXPECT_TRUE(WaitFor(program.parent_path() / "done"));
+}
+
 TEST_F(LinuxShellTest, OtherFilesGoToTheDesktopsDefaultApplication) {
-    // A stand-in for xdg-open that reports what it was given.
+    // A stand-in for xdg-open that reports what it was given, in a file that appears whole.
     const fs::path bin = m_dir / "bin";
     fs::create_directories(bin);
-    std::ofstream(bin / "xdg-open")
-        << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + (m_dir / "opened").string() + "\"\n";
+    const std::string opened = (m_dir / "opened").string();
+    std::ofstream(bin / "xdg-open") << "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > \"" + opened +
+                                           ".tmp\"\nmv \"" + opened + ".tmp\" \"" + opened + "\"\n";
     fs::permissions(bin / "xdg-open", fs::perms::owner_all);
     const fs::path document = WriteProgram(m_dir / "notes $HOME.txt", false);
     const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";

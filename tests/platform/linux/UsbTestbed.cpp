@@ -111,6 +111,11 @@ void UsbTestbed::Remove(const std::string& syspath) {
     }
 }
 
+void UsbTestbed::SetAttribute(const std::string& syspath, const char* name,
+                              const std::string& value) {
+    umockdev_testbed_set_attribute(m_testbed, syspath.c_str(), name, value.c_str());
+}
+
 void UsbTestbed::Uevent(const std::string& syspath, const char* action) {
     umockdev_testbed_uevent(m_testbed, syspath.c_str(), action);
 }

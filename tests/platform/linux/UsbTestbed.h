@@ -45,6 +45,8 @@ public:
     // Removes a device with everything below it. umockdev keeps its nodes' names taken: a later
     // device needs nodes of other names.
     void Remove(const std::string& syspath);
+    // Writes the attribute `name` of a device (its sysfs path) without telling anyone.
+    void SetAttribute(const std::string& syspath, const char* name, const std::string& value);
     // Sends the uevent `action` ("add", "remove", ...) of a device to every udev monitor.
     void Uevent(const std::string& syspath, const char* action);
 
