@@ -19,6 +19,7 @@
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32DialogHost.h"
 #include "platform/win32/Win32Platform.h"
+#include "tests/platform/win32/Win32TestSupport.h"
 
 namespace kelvane {
 namespace {
@@ -157,7 +158,8 @@ TEST(Win32DialogHost, DialogWindowTakesADeviceInterfaceRegistration) {
         filter.dbcc_size = sizeof(filter);
         filter.dbcc_devicetype = kDbtDevtypDeviceInterface;
         registration = notifications.RegisterDeviceNotificationW(
-            WindowHandle{reinterpret_cast<std::uintptr_t>(dialog)}, filter, kDeviceNotifyWindowHandle);
+            WindowHandle{reinterpret_cast<std::uintptr_t>(dialog)}, filter,
+            kDeviceNotifyWindowHandle);
         if (registration.HoldsHandle()) {
             unregistered = notifications.UnregisterDeviceNotification(registration);
         }
@@ -177,9 +179,8 @@ TEST(Win32DialogHost, StringAndIconComeFromTheProgramsResources) {
     EXPECT_FALSE(host.LoadIconW(ModuleHandle::Null(), 128).IsNull());
     // A buffer of no size would make Windows hand out a pointer instead of the text.
     char16_t* untouched = nullptr;
-    EXPECT_EQ(host.LoadStringW(ModuleHandle::Null(), 101, reinterpret_cast<char16_t*>(&untouched),
-                               0),
-              0);
+    EXPECT_EQ(
+        host.LoadStringW(ModuleHandle::Null(), 101, reinterpret_cast<char16_t*>(&untouched), 0), 0);
     EXPECT_EQ(untouched, nullptr);
 }
 
@@ -196,9 +197,10 @@ MainDialogView RunLauncherAndCancel() {
     std::atomic<bool> stop{false};
     std::thread watcher([&] {
         for (int i = 0; i < 1000 && !stop; ++i) {
-            // The dialog belongs to this process's other thread: look among its windows.
-            HWND dialog = ::FindWindowW(L"#32770", L"Orvane Kelvane");
-            if (dialog != nullptr && ::IsWindowEnabled(dialog)) {
+            // The dialog belongs to this process's other thread; other processes of the session
+            // may show one of their own.
+            const HWND dialog = testing::FindVisibleDialog(::GetCurrentProcessId());
+            if (dialog != nullptr) {
                 wchar_t text[128] = {};
                 ::GetWindowTextW(dialog, text, 128);
                 view.caption = text;
@@ -207,8 +209,7 @@ MainDialogView RunLauncherAndCancel() {
                 const HMENU menu = ::GetSystemMenu(dialog, FALSE);
                 const int count = ::GetMenuItemCount(menu);
                 if (count > 0) {
-                    ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128,
-                                     MF_BYPOSITION);
+                    ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128, MF_BYPOSITION);
                     view.lastSystemMenuItem = text;
                 }
                 view.found = true;
@@ -228,13 +229,17 @@ MainDialogView RunLauncherAndCancel() {
 }
 
 TEST(Win32Launcher, MainDialogShowsThePromptAndItsAboutItemAndEndsOnCancel) {
-    // The test machine's interface language is English (wine without a Chinese locale), whose
-    // table entry keeps the prompt as it is; the Cancel button has no entry at all.
+    // The texts of the interface language this test runs under (CTest gives it en_US.UTF-8,
+    // and each locale of the table in a run of its own).
+    const testing::UiLanguageCase* language = testing::UiLanguageCaseOfThisRun();
+    if (language == nullptr) {
+        GTEST_SKIP() << "LANG names no case of the table; CTest runs this test under each";
+    }
     const MainDialogView view = RunLauncherAndCancel();
     ASSERT_TRUE(view.found) << "the main dialog never appeared";
-    EXPECT_EQ(view.caption, L"Orvane Kelvane");
-    EXPECT_EQ(view.prompt, L"Please plug in Lumo");
-    EXPECT_EQ(view.cancel, L"\u53D6\u6D88");
+    EXPECT_EQ(view.caption, language->caption);
+    EXPECT_EQ(view.prompt, language->prompt);
+    EXPECT_EQ(view.cancel, language->cancel);
     EXPECT_EQ(view.lastSystemMenuItem, L"\u95DC\u65BC Kelvane(&A)...");
 }
 
