@@ -268,6 +268,23 @@ const UiLanguageCase* UiLanguageCaseOfThisRun() {
     return nullptr;
 }
 
+HiddenWindow::HiddenWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KelvaneHiddenTestWindow";
+    // Registered by the first window; the later ones find the class there.
+    ::RegisterClassW(&windowClass);
+    m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+HiddenWindow::~HiddenWindow() {
+    if (m_window != nullptr) {
+        ::DestroyWindow(m_window);
+    }
+}
+
 std::u16string ToU16(const std::wstring& text) {
     return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
 }

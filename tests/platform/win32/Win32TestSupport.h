@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Handles.h"
+
 namespace kelvane::testing {
 
 // Whether this process runs under wine: some cases set wine's own configuration.
@@ -92,6 +94,21 @@ struct UiLanguageCase {
 
 // The case of this process's LANG; null when the table has none.
 const UiLanguageCase* UiLanguageCaseOfThisRun();
+
+// A plain top-level window that is never shown, as the main dialog's is until it appears.
+class HiddenWindow {
+public:
+    HiddenWindow();
+    ~HiddenWindow();
+    HiddenWindow(const HiddenWindow&) = delete;
+    HiddenWindow& operator=(const HiddenWindow&) = delete;
+
+    HWND window() const { return m_window; }
+    WindowHandle handle() const { return WindowHandle{reinterpret_cast<std::uintptr_t>(m_window)}; }
+
+private:
+    HWND m_window = nullptr;
+};
 
 std::u16string ToU16(const std::wstring& text);
 std::wstring ToWide(const std::u16string& text);
