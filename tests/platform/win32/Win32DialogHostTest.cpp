@@ -187,8 +187,10 @@ TEST(Win32DialogHost, StringAndIconComeFromTheProgramsResources) {
 // ---- The whole application on the real platform -----------------------------------------
 
 // Runs the launcher over `platform` while another thread waits for the main dialog to appear
-// and hands it to `action`, which must end it. False when no dialog appeared.
+// and hands it to `action`, which must end it. False when no dialog appeared; the modal loop is
+// then ended with WM_QUIT, so that a dialog nobody can see does not keep the test waiting.
 bool RunLauncher(const Platform& platform, const std::function<void(HWND)>& action) {
+    const DWORD uiThread = ::GetCurrentThreadId();
     std::atomic<bool> stop{false};
     std::atomic<bool> found{false};
     std::thread watcher([&] {
@@ -202,11 +204,18 @@ bool RunLauncher(const Platform& platform, const std::function<void(HWND)>& acti
             }
             ::Sleep(10);
         }
+        if (!stop) {
+            ::PostThreadMessageW(uiThread, WM_QUIT, 0, 0);
+        }
     });
     CFirmwareLauncherApp application(platform);
     const bool result = application.InitInstance();
     stop = true;
     watcher.join();
+    // A quit posted as the launcher ended by itself must not end the next test's dialog.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     EXPECT_FALSE(result);
     return found;
 }

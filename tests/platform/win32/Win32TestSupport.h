@@ -23,7 +23,7 @@ std::wstring OwnPath();
 std::wstring FromBuildMachine(const std::string& path);
 
 // How long a program started by a test may take before it counts as hung and is ended.
-inline constexpr DWORD kChildTimeoutMs = 60000;
+inline constexpr DWORD kChildTimeoutMs = 30000;
 
 // Runs `program` with `arguments` (already quoted as needed), waits for it and returns its exit
 // code and what it wrote to its standard output and error, with "\n" for every line end. The
