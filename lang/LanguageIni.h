@@ -64,9 +64,7 @@ public:
 
 private:
     using TextBuffer = std::array<char16_t, kLanguageTextCapacity>;
-    struct ListMessages;
-
-    bool TranslateListItems(WindowHandle box, const ListMessages& messages);
+    bool TranslateListItems(WindowHandle box, const ListMessages& kind);
 
     Platform m_platform;
     TextBuffer m_szIniPath{};

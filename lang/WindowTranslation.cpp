@@ -24,20 +24,6 @@ std::int32_t ItemCount(MessageResult count) {
 
 }  // namespace
 
-// Combo boxes and list boxes take the same steps with their own messages.
-struct CLanguageIni::ListMessages {
-    MessageResult (WindowHost::*getCount)(WindowHandle);
-    MessageResult (WindowHost::*getCurSel)(WindowHandle);
-    MessageResult (WindowHost::*getTextLen)(WindowHandle, std::int32_t);
-    MessageResult (WindowHost::*getText)(WindowHandle, std::int32_t, char16_t*);
-    MessageResult (WindowHost::*getItemData)(WindowHandle, std::int32_t);
-    MessageResult (WindowHost::*deleteString)(WindowHandle, std::int32_t);
-    MessageResult (WindowHost::*insertString)(WindowHandle, std::int32_t, const char16_t*);
-    MessageResult (WindowHost::*setItemData)(WindowHandle, std::int32_t, std::intptr_t);
-    MessageResult (WindowHost::*setCurSel)(WindowHandle, std::int32_t);
-    MessageResult error;
-};
-
 std::int32_t CLanguageIni::TranslateWindow(WindowHandle window) {
     WindowHost& host = m_platform.windowHost;
     m_szWork.fill(u'\0');
@@ -57,7 +43,7 @@ std::int32_t CLanguageIni::TranslateWindow(WindowHandle window) {
         const TextBuffer translation = m_szText;
 
         // A combo box answers with its item count (or an error); every other control with 0.
-        if (host.CbGetCount(child) != 0) {
+        if (host.ListGetCount(kComboBoxMessages, child) != 0) {
             if (!TranslateComboBox(child)) {
                 TranslateListBox(child);
             }
@@ -81,55 +67,45 @@ std::int32_t CLanguageIni::TranslateWindow(WindowHandle window) {
     return 0;
 }
 
+// Combo boxes and list boxes take the same steps, each kind with its own messages.
 bool CLanguageIni::TranslateComboBox(WindowHandle combo) {
-    static constexpr ListMessages kComboBox{
-        &WindowHost::CbGetCount,     &WindowHost::CbGetCurSel,
-        &WindowHost::CbGetLbTextLen, &WindowHost::CbGetLbText,
-        &WindowHost::CbGetItemData,  &WindowHost::CbDeleteString,
-        &WindowHost::CbInsertString, &WindowHost::CbSetItemData,
-        &WindowHost::CbSetCurSel,    kCbErr};
-    return TranslateListItems(combo, kComboBox);
+    return TranslateListItems(combo, kComboBoxMessages);
 }
 
 bool CLanguageIni::TranslateListBox(WindowHandle list) {
-    static constexpr ListMessages kListBox{&WindowHost::LbGetCount,     &WindowHost::LbGetCurSel,
-                                           &WindowHost::LbGetTextLen,   &WindowHost::LbGetText,
-                                           &WindowHost::LbGetItemData,  &WindowHost::LbDeleteString,
-                                           &WindowHost::LbInsertString, &WindowHost::LbSetItemData,
-                                           &WindowHost::LbSetCurSel,    kLbErr};
-    return TranslateListItems(list, kListBox);
+    return TranslateListItems(list, kListBoxMessages);
 }
 
-bool CLanguageIni::TranslateListItems(WindowHandle box, const ListMessages& messages) {
+bool CLanguageIni::TranslateListItems(WindowHandle box, const ListMessages& kind) {
     WindowHost& host = m_platform.windowHost;
-    const MessageResult count = (host.*messages.getCount)(box);
+    const MessageResult count = host.ListGetCount(kind, box);
     if (count <= 0) {
         return false;
     }
-    const MessageResult selection = (host.*messages.getCurSel)(box);
+    const MessageResult selection = host.ListGetCurSel(kind, box);
     for (std::int32_t i = 0; i < ItemCount(count); ++i) {
         // The item text is copied whole, so its length is asked first. An item that cannot be
         // read, or whose text does not fit the working buffer (and so is no key), keeps its place,
         // text and data.
-        const MessageResult length = (host.*messages.getTextLen)(box, i);
+        const MessageResult length = host.ListGetTextLen(kind, box, i);
         if (length < 0 || length >= kWorkCapacity) {
             continue;
         }
         m_szWork.fill(u'\0');
-        (host.*messages.getText)(box, i, m_szWork.data());
-        const MessageResult data = (host.*messages.getItemData)(box, i);
+        host.ListGetText(kind, box, i, m_szWork.data());
+        const MessageResult data = host.ListGetItemData(kind, box, i);
         GetText(m_szWork.data());
-        (host.*messages.deleteString)(box, i);
-        (host.*messages.insertString)(box, i, m_szText.data());
+        host.ListDeleteString(kind, box, i);
+        host.ListInsertString(kind, box, i, m_szText.data());
         // Data that reads as the error value cannot be told from an error; the item keeps the
         // data of a new item.
-        if (data != messages.error) {
-            (host.*messages.setItemData)(box, i, data);
+        if (data != kind.error) {
+            host.ListSetItemData(kind, box, i, data);
         }
     }
     // Deleting the selected item dropped the selection. Restoring "no selection" reports the
     // error value, so a box without a selection answers false.
-    return (host.*messages.setCurSel)(box, static_cast<std::int32_t>(selection)) != messages.error;
+    return host.ListSetCurSel(kind, box, static_cast<std::int32_t>(selection)) != kind.error;
 }
 
 bool CLanguageIni::TranslateHeader(WindowHandle header) {

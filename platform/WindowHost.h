@@ -17,6 +17,31 @@ inline constexpr std::uint32_t kGwChild = 5;
 inline constexpr MessageResult kCbErr = -1;
 inline constexpr MessageResult kLbErr = -1;
 
+// Combo boxes and list boxes answer the same item messages, each kind under its own numbers:
+// one table per kind, which the list operations of WindowHost take.
+struct ListMessages {
+    std::uint32_t getCount;
+    std::uint32_t getCurSel;
+    std::uint32_t getTextLen;
+    std::uint32_t getText;
+    std::uint32_t getItemData;
+    std::uint32_t deleteString;
+    std::uint32_t insertString;
+    std::uint32_t setItemData;
+    std::uint32_t setCurSel;
+    // The answer to an index that names no item.
+    MessageResult error;
+};
+
+// CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXTLEN, CB_GETLBTEXT, CB_GETITEMDATA, CB_DELETESTRING,
+// CB_INSERTSTRING, CB_SETITEMDATA, CB_SETCURSEL.
+inline constexpr ListMessages kComboBoxMessages{0x0146, 0x0147, 0x0149, 0x0148, 0x0150,
+                                                0x0144, 0x014A, 0x0151, 0x014E, kCbErr};
+// LB_GETCOUNT, LB_GETCURSEL, LB_GETTEXTLEN, LB_GETTEXT, LB_GETITEMDATA, LB_DELETESTRING,
+// LB_INSERTSTRING, LB_SETITEMDATA, LB_SETCURSEL.
+inline constexpr ListMessages kListBoxMessages{0x018B, 0x0188, 0x018A, 0x0189, 0x0199,
+                                               0x0182, 0x0181, 0x019A, 0x0186, kLbErr};
+
 // Menu item flags of ModifyMenuW and GetMenuStringW.
 inline constexpr std::uint32_t kMfString = 0x0000;
 inline constexpr std::uint32_t kMfPopup = 0x0010;
@@ -77,32 +102,25 @@ public:
     // kGwChild: the first child; kGwHwndNext: the next sibling. Null when there is none.
     virtual WindowHandle GetWindow(WindowHandle window, std::uint32_t command) = 0;
 
-    // Combo-box messages (CB_GETCOUNT, ...). CbGetLbText writes the whole item text and its
-    // terminator: `buffer` must hold CbGetLbTextLen + 1 characters.
-    virtual MessageResult CbGetCount(WindowHandle combo) = 0;
-    virtual MessageResult CbGetCurSel(WindowHandle combo) = 0;
-    virtual MessageResult CbGetLbTextLen(WindowHandle combo, std::int32_t index) = 0;
-    virtual MessageResult CbGetLbText(WindowHandle combo, std::int32_t index, char16_t* buffer) = 0;
-    virtual MessageResult CbGetItemData(WindowHandle combo, std::int32_t index) = 0;
-    virtual MessageResult CbDeleteString(WindowHandle combo, std::int32_t index) = 0;
-    virtual MessageResult CbInsertString(WindowHandle combo, std::int32_t index,
-                                         const char16_t* text) = 0;
-    virtual MessageResult CbSetItemData(WindowHandle combo, std::int32_t index,
-                                        std::intptr_t data) = 0;
-    virtual MessageResult CbSetCurSel(WindowHandle combo, std::int32_t index) = 0;
-
-    // List-box messages (LB_GETCOUNT, ...), with the same rules.
-    virtual MessageResult LbGetCount(WindowHandle list) = 0;
-    virtual MessageResult LbGetCurSel(WindowHandle list) = 0;
-    virtual MessageResult LbGetTextLen(WindowHandle list, std::int32_t index) = 0;
-    virtual MessageResult LbGetText(WindowHandle list, std::int32_t index, char16_t* buffer) = 0;
-    virtual MessageResult LbGetItemData(WindowHandle list, std::int32_t index) = 0;
-    virtual MessageResult LbDeleteString(WindowHandle list, std::int32_t index) = 0;
-    virtual MessageResult LbInsertString(WindowHandle list, std::int32_t index,
-                                         const char16_t* text) = 0;
-    virtual MessageResult LbSetItemData(WindowHandle list, std::int32_t index,
-                                        std::intptr_t data) = 0;
-    virtual MessageResult LbSetCurSel(WindowHandle list, std::int32_t index) = 0;
+    // Combo-box and list-box messages, sent with the numbers of `kind` (kComboBoxMessages or
+    // kListBoxMessages). ListGetText writes the whole item text and its terminator: `buffer` must
+    // hold ListGetTextLen + 1 characters.
+    virtual MessageResult ListGetCount(const ListMessages& kind, WindowHandle box) = 0;
+    virtual MessageResult ListGetCurSel(const ListMessages& kind, WindowHandle box) = 0;
+    virtual MessageResult ListGetTextLen(const ListMessages& kind, WindowHandle box,
+                                         std::int32_t index) = 0;
+    virtual MessageResult ListGetText(const ListMessages& kind, WindowHandle box,
+                                      std::int32_t index, char16_t* buffer) = 0;
+    virtual MessageResult ListGetItemData(const ListMessages& kind, WindowHandle box,
+                                          std::int32_t index) = 0;
+    virtual MessageResult ListDeleteString(const ListMessages& kind, WindowHandle box,
+                                           std::int32_t index) = 0;
+    virtual MessageResult ListInsertString(const ListMessages& kind, WindowHandle box,
+                                           std::int32_t index, const char16_t* text) = 0;
+    virtual MessageResult ListSetItemData(const ListMessages& kind, WindowHandle box,
+                                          std::int32_t index, std::intptr_t data) = 0;
+    virtual MessageResult ListSetCurSel(const ListMessages& kind, WindowHandle box,
+                                        std::int32_t index) = 0;
 
     // List-view messages (LVM_GETHEADER, ...). The item index travels apart from the record.
     virtual WindowHandle LvmGetHeader(WindowHandle list) = 0;

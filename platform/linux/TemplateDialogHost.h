@@ -90,24 +90,31 @@ public:
     WindowHandle GetWindow(WindowHandle window, std::uint32_t command) override;
     // The dialogs hold buttons and static texts only: every combo-box, list-box, list-view and
     // header message finds a window that is not that kind of control and answers 0.
-    MessageResult CbGetCount(WindowHandle) override { return 0; }
-    MessageResult CbGetCurSel(WindowHandle) override { return 0; }
-    MessageResult CbGetLbTextLen(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult CbGetLbText(WindowHandle, std::int32_t, char16_t*) override { return 0; }
-    MessageResult CbGetItemData(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult CbDeleteString(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult CbInsertString(WindowHandle, std::int32_t, const char16_t*) override { return 0; }
-    MessageResult CbSetItemData(WindowHandle, std::int32_t, std::intptr_t) override { return 0; }
-    MessageResult CbSetCurSel(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult LbGetCount(WindowHandle) override { return 0; }
-    MessageResult LbGetCurSel(WindowHandle) override { return 0; }
-    MessageResult LbGetTextLen(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult LbGetText(WindowHandle, std::int32_t, char16_t*) override { return 0; }
-    MessageResult LbGetItemData(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult LbDeleteString(WindowHandle, std::int32_t) override { return 0; }
-    MessageResult LbInsertString(WindowHandle, std::int32_t, const char16_t*) override { return 0; }
-    MessageResult LbSetItemData(WindowHandle, std::int32_t, std::intptr_t) override { return 0; }
-    MessageResult LbSetCurSel(WindowHandle, std::int32_t) override { return 0; }
+    MessageResult ListGetCount(const ListMessages&, WindowHandle) override { return 0; }
+    MessageResult ListGetCurSel(const ListMessages&, WindowHandle) override { return 0; }
+    MessageResult ListGetTextLen(const ListMessages&, WindowHandle, std::int32_t) override {
+        return 0;
+    }
+    MessageResult ListGetText(const ListMessages&, WindowHandle, std::int32_t, char16_t*) override {
+        return 0;
+    }
+    MessageResult ListGetItemData(const ListMessages&, WindowHandle, std::int32_t) override {
+        return 0;
+    }
+    MessageResult ListDeleteString(const ListMessages&, WindowHandle, std::int32_t) override {
+        return 0;
+    }
+    MessageResult ListInsertString(const ListMessages&, WindowHandle, std::int32_t,
+                                   const char16_t*) override {
+        return 0;
+    }
+    MessageResult ListSetItemData(const ListMessages&, WindowHandle, std::int32_t,
+                                  std::intptr_t) override {
+        return 0;
+    }
+    MessageResult ListSetCurSel(const ListMessages&, WindowHandle, std::int32_t) override {
+        return 0;
+    }
     WindowHandle LvmGetHeader(WindowHandle) override { return WindowHandle::Null(); }
     MessageResult LvmGetItemCount(WindowHandle) override { return 0; }
     MessageResult LvmGetItemTextW(WindowHandle, std::int32_t, LVITEMW&) override { return 0; }

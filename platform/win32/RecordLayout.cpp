@@ -244,6 +244,24 @@ static_assert(kelvane::kGwHwndNext == GW_HWNDNEXT);
 static_assert(kelvane::kGwChild == GW_CHILD);
 static_assert(kelvane::kCbErr == CB_ERR);
 static_assert(kelvane::kLbErr == LB_ERR);
+
+// Each kind's table holds its own messages, field for field.
+constexpr bool SameMessages(const kelvane::ListMessages& table,
+                            const kelvane::ListMessages& windows) {
+    return table.getCount == windows.getCount && table.getCurSel == windows.getCurSel &&
+           table.getTextLen == windows.getTextLen && table.getText == windows.getText &&
+           table.getItemData == windows.getItemData && table.deleteString == windows.deleteString &&
+           table.insertString == windows.insertString && table.setItemData == windows.setItemData &&
+           table.setCurSel == windows.setCurSel && table.error == windows.error;
+}
+static_assert(SameMessages(kelvane::kComboBoxMessages,
+                           {CB_GETCOUNT, CB_GETCURSEL, CB_GETLBTEXTLEN, CB_GETLBTEXT,
+                            CB_GETITEMDATA, CB_DELETESTRING, CB_INSERTSTRING, CB_SETITEMDATA,
+                            CB_SETCURSEL, CB_ERR}));
+static_assert(SameMessages(kelvane::kListBoxMessages,
+                           {LB_GETCOUNT, LB_GETCURSEL, LB_GETTEXTLEN, LB_GETTEXT, LB_GETITEMDATA,
+                            LB_DELETESTRING, LB_INSERTSTRING, LB_SETITEMDATA, LB_SETCURSEL,
+                            LB_ERR}));
 static_assert(kelvane::kMfString == MF_STRING);
 static_assert(kelvane::kMfPopup == MF_POPUP);
 static_assert(kelvane::kMfByPosition == MF_BYPOSITION);

@@ -49,82 +49,48 @@ WindowHandle Win32WindowHost::GetWindow(WindowHandle window, std::uint32_t comma
     return win32::FromHandle<WindowHandle>(::GetWindow(ToWindow(window), command));
 }
 
-MessageResult Win32WindowHost::CbGetCount(WindowHandle combo) {
-    return Send(combo, CB_GETCOUNT);
+// Combo boxes and list boxes: the kind's table gives the message numbers.
+MessageResult Win32WindowHost::ListGetCount(const ListMessages& kind, WindowHandle box) {
+    return Send(box, kind.getCount);
 }
 
-MessageResult Win32WindowHost::CbGetCurSel(WindowHandle combo) {
-    return Send(combo, CB_GETCURSEL);
+MessageResult Win32WindowHost::ListGetCurSel(const ListMessages& kind, WindowHandle box) {
+    return Send(box, kind.getCurSel);
 }
 
-MessageResult Win32WindowHost::CbGetLbTextLen(WindowHandle combo, std::int32_t index) {
-    return Send(combo, CB_GETLBTEXTLEN, Index(index));
+MessageResult Win32WindowHost::ListGetTextLen(const ListMessages& kind, WindowHandle box,
+                                              std::int32_t index) {
+    return Send(box, kind.getTextLen, Index(index));
 }
 
-MessageResult Win32WindowHost::CbGetLbText(WindowHandle combo, std::int32_t index,
-                                           char16_t* buffer) {
-    return Send(combo, CB_GETLBTEXT, Index(index), Buffer(buffer));
+MessageResult Win32WindowHost::ListGetText(const ListMessages& kind, WindowHandle box,
+                                           std::int32_t index, char16_t* buffer) {
+    return Send(box, kind.getText, Index(index), Buffer(buffer));
 }
 
-MessageResult Win32WindowHost::CbGetItemData(WindowHandle combo, std::int32_t index) {
-    return Send(combo, CB_GETITEMDATA, Index(index));
+MessageResult Win32WindowHost::ListGetItemData(const ListMessages& kind, WindowHandle box,
+                                               std::int32_t index) {
+    return Send(box, kind.getItemData, Index(index));
 }
 
-MessageResult Win32WindowHost::CbDeleteString(WindowHandle combo, std::int32_t index) {
-    return Send(combo, CB_DELETESTRING, Index(index));
+MessageResult Win32WindowHost::ListDeleteString(const ListMessages& kind, WindowHandle box,
+                                                std::int32_t index) {
+    return Send(box, kind.deleteString, Index(index));
 }
 
-MessageResult Win32WindowHost::CbInsertString(WindowHandle combo, std::int32_t index,
-                                              const char16_t* text) {
-    return Send(combo, CB_INSERTSTRING, Index(index), Text(text));
+MessageResult Win32WindowHost::ListInsertString(const ListMessages& kind, WindowHandle box,
+                                                std::int32_t index, const char16_t* text) {
+    return Send(box, kind.insertString, Index(index), Text(text));
 }
 
-MessageResult Win32WindowHost::CbSetItemData(WindowHandle combo, std::int32_t index,
-                                             std::intptr_t data) {
-    return Send(combo, CB_SETITEMDATA, Index(index), data);
+MessageResult Win32WindowHost::ListSetItemData(const ListMessages& kind, WindowHandle box,
+                                               std::int32_t index, std::intptr_t data) {
+    return Send(box, kind.setItemData, Index(index), data);
 }
 
-MessageResult Win32WindowHost::CbSetCurSel(WindowHandle combo, std::int32_t index) {
-    return Send(combo, CB_SETCURSEL, Index(index));
-}
-
-MessageResult Win32WindowHost::LbGetCount(WindowHandle list) {
-    return Send(list, LB_GETCOUNT);
-}
-
-MessageResult Win32WindowHost::LbGetCurSel(WindowHandle list) {
-    return Send(list, LB_GETCURSEL);
-}
-
-MessageResult Win32WindowHost::LbGetTextLen(WindowHandle list, std::int32_t index) {
-    return Send(list, LB_GETTEXTLEN, Index(index));
-}
-
-MessageResult Win32WindowHost::LbGetText(WindowHandle list, std::int32_t index,
-                                         char16_t* buffer) {
-    return Send(list, LB_GETTEXT, Index(index), Buffer(buffer));
-}
-
-MessageResult Win32WindowHost::LbGetItemData(WindowHandle list, std::int32_t index) {
-    return Send(list, LB_GETITEMDATA, Index(index));
-}
-
-MessageResult Win32WindowHost::LbDeleteString(WindowHandle list, std::int32_t index) {
-    return Send(list, LB_DELETESTRING, Index(index));
-}
-
-MessageResult Win32WindowHost::LbInsertString(WindowHandle list, std::int32_t index,
-                                              const char16_t* text) {
-    return Send(list, LB_INSERTSTRING, Index(index), Text(text));
-}
-
-MessageResult Win32WindowHost::LbSetItemData(WindowHandle list, std::int32_t index,
-                                             std::intptr_t data) {
-    return Send(list, LB_SETITEMDATA, Index(index), data);
-}
-
-MessageResult Win32WindowHost::LbSetCurSel(WindowHandle list, std::int32_t index) {
-    return Send(list, LB_SETCURSEL, Index(index));
+MessageResult Win32WindowHost::ListSetCurSel(const ListMessages& kind, WindowHandle box,
+                                             std::int32_t index) {
+    return Send(box, kind.setCurSel, Index(index));
 }
 
 WindowHandle Win32WindowHost::LvmGetHeader(WindowHandle list) {
@@ -150,8 +116,7 @@ MessageResult Win32WindowHost::HdmGetItemCount(WindowHandle header) {
     return Send(header, HDM_GETITEMCOUNT);
 }
 
-MessageResult Win32WindowHost::HdmGetItemW(WindowHandle header, std::int32_t index,
-                                           HDITEMW& item) {
+MessageResult Win32WindowHost::HdmGetItemW(WindowHandle header, std::int32_t index, HDITEMW& item) {
     return Send(header, HDM_GETITEMW, Index(index), reinterpret_cast<LPARAM>(&item));
 }
 
@@ -168,9 +133,8 @@ std::int32_t Win32WindowHost::GetMenuItemCount(MenuHandle menu) {
     return ::GetMenuItemCount(ToMenu(menu));
 }
 
-std::int32_t Win32WindowHost::GetMenuStringW(MenuHandle menu, std::uint32_t item,
-                                             char16_t* buffer, std::int32_t maxCount,
-                                             std::uint32_t flags) {
+std::int32_t Win32WindowHost::GetMenuStringW(MenuHandle menu, std::uint32_t item, char16_t* buffer,
+                                             std::int32_t maxCount, std::uint32_t flags) {
     return ::GetMenuStringW(ToMenu(menu), item, Wide(buffer), maxCount, flags);
 }
 

@@ -281,101 +281,67 @@ MessageResult FakeWindowHost::SetCurSel(FakeWindow* box, std::int32_t index) {
     return index;
 }
 
-MessageResult FakeWindowHost::CbGetCount(WindowHandle combo) {
-    Log("CbGetCount " + Name(combo));
-    return GetCount(Find(combo, FakeControl::kComboBox));
+// The kind of control a list message is meant for, and the prefix its calls are logged with.
+FakeWindow* FakeWindowHost::FindBox(const ListMessages& kind, WindowHandle box) {
+    return Find(box, IsComboBox(kind) ? FakeControl::kComboBox : FakeControl::kListBox);
 }
 
-MessageResult FakeWindowHost::CbGetCurSel(WindowHandle combo) {
-    Log("CbGetCurSel " + Name(combo));
-    const FakeWindow* box = Find(combo, FakeControl::kComboBox);
-    return box != nullptr ? box->selection : 0;
+std::string FakeWindowHost::Call(const ListMessages& kind, const char* operation,
+                                 WindowHandle box) {
+    return std::string(IsComboBox(kind) ? "Cb" : "Lb") + operation + " " + Name(box);
 }
 
-MessageResult FakeWindowHost::CbGetLbTextLen(WindowHandle combo, std::int32_t index) {
-    Log("CbGetLbTextLen " + Name(combo) + " " + std::to_string(index));
-    return GetTextLen(Find(combo, FakeControl::kComboBox), index);
+MessageResult FakeWindowHost::ListGetCount(const ListMessages& kind, WindowHandle box) {
+    Log(Call(kind, "GetCount", box));
+    return GetCount(FindBox(kind, box));
 }
 
-MessageResult FakeWindowHost::CbGetLbText(WindowHandle combo, std::int32_t index,
-                                          char16_t* buffer) {
-    Log("CbGetLbText " + Name(combo) + " " + std::to_string(index));
-    return GetText(Find(combo, FakeControl::kComboBox), index, buffer);
+MessageResult FakeWindowHost::ListGetCurSel(const ListMessages& kind, WindowHandle box) {
+    Log(Call(kind, "GetCurSel", box));
+    const FakeWindow* found = FindBox(kind, box);
+    return found != nullptr ? found->selection : 0;
 }
 
-MessageResult FakeWindowHost::CbGetItemData(WindowHandle combo, std::int32_t index) {
-    Log("CbGetItemData " + Name(combo) + " " + std::to_string(index));
-    return GetItemData(Find(combo, FakeControl::kComboBox), index);
+MessageResult FakeWindowHost::ListGetTextLen(const ListMessages& kind, WindowHandle box,
+                                             std::int32_t index) {
+    Log(Call(kind, "GetTextLen", box) + " " + std::to_string(index));
+    return GetTextLen(FindBox(kind, box), index);
 }
 
-MessageResult FakeWindowHost::CbDeleteString(WindowHandle combo, std::int32_t index) {
-    Log("CbDeleteString " + Name(combo) + " " + std::to_string(index));
-    return DeleteString(Find(combo, FakeControl::kComboBox), index);
+MessageResult FakeWindowHost::ListGetText(const ListMessages& kind, WindowHandle box,
+                                          std::int32_t index, char16_t* buffer) {
+    Log(Call(kind, "GetText", box) + " " + std::to_string(index));
+    return GetText(FindBox(kind, box), index, buffer);
 }
 
-MessageResult FakeWindowHost::CbInsertString(WindowHandle combo, std::int32_t index,
-                                             const char16_t* text) {
-    Log("CbInsertString " + Name(combo) + " " + std::to_string(index) + " " + Utf8(OrEmpty(text)));
-    return InsertString(Find(combo, FakeControl::kComboBox), index, text);
+MessageResult FakeWindowHost::ListGetItemData(const ListMessages& kind, WindowHandle box,
+                                              std::int32_t index) {
+    Log(Call(kind, "GetItemData", box) + " " + std::to_string(index));
+    return GetItemData(FindBox(kind, box), index);
 }
 
-MessageResult FakeWindowHost::CbSetItemData(WindowHandle combo, std::int32_t index,
-                                            std::intptr_t data) {
-    Log("CbSetItemData " + Name(combo) + " " + std::to_string(index) + " " + std::to_string(data));
-    return SetItemData(Find(combo, FakeControl::kComboBox), index, data);
+MessageResult FakeWindowHost::ListDeleteString(const ListMessages& kind, WindowHandle box,
+                                               std::int32_t index) {
+    Log(Call(kind, "DeleteString", box) + " " + std::to_string(index));
+    return DeleteString(FindBox(kind, box), index);
 }
 
-MessageResult FakeWindowHost::CbSetCurSel(WindowHandle combo, std::int32_t index) {
-    Log("CbSetCurSel " + Name(combo) + " " + std::to_string(index));
-    return SetCurSel(Find(combo, FakeControl::kComboBox), index);
+MessageResult FakeWindowHost::ListInsertString(const ListMessages& kind, WindowHandle box,
+                                               std::int32_t index, const char16_t* text) {
+    Log(Call(kind, "InsertString", box) + " " + std::to_string(index) + " " + Utf8(OrEmpty(text)));
+    return InsertString(FindBox(kind, box), index, text);
 }
 
-MessageResult FakeWindowHost::LbGetCount(WindowHandle list) {
-    Log("LbGetCount " + Name(list));
-    return GetCount(Find(list, FakeControl::kListBox));
+MessageResult FakeWindowHost::ListSetItemData(const ListMessages& kind, WindowHandle box,
+                                              std::int32_t index, std::intptr_t data) {
+    Log(Call(kind, "SetItemData", box) + " " + std::to_string(index) + " " + std::to_string(data));
+    return SetItemData(FindBox(kind, box), index, data);
 }
 
-MessageResult FakeWindowHost::LbGetCurSel(WindowHandle list) {
-    Log("LbGetCurSel " + Name(list));
-    const FakeWindow* box = Find(list, FakeControl::kListBox);
-    return box != nullptr ? box->selection : 0;
-}
-
-MessageResult FakeWindowHost::LbGetTextLen(WindowHandle list, std::int32_t index) {
-    Log("LbGetTextLen " + Name(list) + " " + std::to_string(index));
-    return GetTextLen(Find(list, FakeControl::kListBox), index);
-}
-
-MessageResult FakeWindowHost::LbGetText(WindowHandle list, std::int32_t index, char16_t* buffer) {
-    Log("LbGetText " + Name(list) + " " + std::to_string(index));
-    return GetText(Find(list, FakeControl::kListBox), index, buffer);
-}
-
-MessageResult FakeWindowHost::LbGetItemData(WindowHandle list, std::int32_t index) {
-    Log("LbGetItemData " + Name(list) + " " + std::to_string(index));
-    return GetItemData(Find(list, FakeControl::kListBox), index);
-}
-
-MessageResult FakeWindowHost::LbDeleteString(WindowHandle list, std::int32_t index) {
-    Log("LbDeleteString " + Name(list) + " " + std::to_string(index));
-    return DeleteString(Find(list, FakeControl::kListBox), index);
-}
-
-MessageResult FakeWindowHost::LbInsertString(WindowHandle list, std::int32_t index,
-                                             const char16_t* text) {
-    Log("LbInsertString " + Name(list) + " " + std::to_string(index) + " " + Utf8(OrEmpty(text)));
-    return InsertString(Find(list, FakeControl::kListBox), index, text);
-}
-
-MessageResult FakeWindowHost::LbSetItemData(WindowHandle list, std::int32_t index,
-                                            std::intptr_t data) {
-    Log("LbSetItemData " + Name(list) + " " + std::to_string(index) + " " + std::to_string(data));
-    return SetItemData(Find(list, FakeControl::kListBox), index, data);
-}
-
-MessageResult FakeWindowHost::LbSetCurSel(WindowHandle list, std::int32_t index) {
-    Log("LbSetCurSel " + Name(list) + " " + std::to_string(index));
-    return SetCurSel(Find(list, FakeControl::kListBox), index);
+MessageResult FakeWindowHost::ListSetCurSel(const ListMessages& kind, WindowHandle box,
+                                            std::int32_t index) {
+    Log(Call(kind, "SetCurSel", box) + " " + std::to_string(index));
+    return SetCurSel(FindBox(kind, box), index);
 }
 
 // ---- List views and headers -------------------------------------------------------------------

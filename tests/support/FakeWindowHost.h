@@ -82,28 +82,22 @@ public:
     bool SetWindowTextW(WindowHandle window, const char16_t* text) override;
     WindowHandle GetWindow(WindowHandle window, std::uint32_t command) override;
 
-    MessageResult CbGetCount(WindowHandle combo) override;
-    MessageResult CbGetCurSel(WindowHandle combo) override;
-    MessageResult CbGetLbTextLen(WindowHandle combo, std::int32_t index) override;
-    MessageResult CbGetLbText(WindowHandle combo, std::int32_t index, char16_t* buffer) override;
-    MessageResult CbGetItemData(WindowHandle combo, std::int32_t index) override;
-    MessageResult CbDeleteString(WindowHandle combo, std::int32_t index) override;
-    MessageResult CbInsertString(WindowHandle combo, std::int32_t index,
-                                 const char16_t* text) override;
-    MessageResult CbSetItemData(WindowHandle combo, std::int32_t index,
-                                std::intptr_t data) override;
-    MessageResult CbSetCurSel(WindowHandle combo, std::int32_t index) override;
-
-    MessageResult LbGetCount(WindowHandle list) override;
-    MessageResult LbGetCurSel(WindowHandle list) override;
-    MessageResult LbGetTextLen(WindowHandle list, std::int32_t index) override;
-    MessageResult LbGetText(WindowHandle list, std::int32_t index, char16_t* buffer) override;
-    MessageResult LbGetItemData(WindowHandle list, std::int32_t index) override;
-    MessageResult LbDeleteString(WindowHandle list, std::int32_t index) override;
-    MessageResult LbInsertString(WindowHandle list, std::int32_t index,
-                                 const char16_t* text) override;
-    MessageResult LbSetItemData(WindowHandle list, std::int32_t index, std::intptr_t data) override;
-    MessageResult LbSetCurSel(WindowHandle list, std::int32_t index) override;
+    MessageResult ListGetCount(const ListMessages& kind, WindowHandle box) override;
+    MessageResult ListGetCurSel(const ListMessages& kind, WindowHandle box) override;
+    MessageResult ListGetTextLen(const ListMessages& kind, WindowHandle box,
+                                 std::int32_t index) override;
+    MessageResult ListGetText(const ListMessages& kind, WindowHandle box, std::int32_t index,
+                              char16_t* buffer) override;
+    MessageResult ListGetItemData(const ListMessages& kind, WindowHandle box,
+                                  std::int32_t index) override;
+    MessageResult ListDeleteString(const ListMessages& kind, WindowHandle box,
+                                   std::int32_t index) override;
+    MessageResult ListInsertString(const ListMessages& kind, WindowHandle box, std::int32_t index,
+                                   const char16_t* text) override;
+    MessageResult ListSetItemData(const ListMessages& kind, WindowHandle box, std::int32_t index,
+                                  std::intptr_t data) override;
+    MessageResult ListSetCurSel(const ListMessages& kind, WindowHandle box,
+                                std::int32_t index) override;
 
     WindowHandle LvmGetHeader(WindowHandle list) override;
     MessageResult LvmGetItemCount(WindowHandle list) override;
@@ -136,7 +130,13 @@ private:
     void Log(std::string call) { calls.push_back(std::move(call)); }
     void DestroyMenu(MenuHandle menu);
 
-    // The list-item messages, shared by combo boxes and list boxes.
+    // The list-item messages, shared by combo boxes and list boxes; the calls are logged as
+    // "Cb..." or "Lb..." after the kind.
+    static bool IsComboBox(const ListMessages& kind) {
+        return kind.getCount == kComboBoxMessages.getCount;
+    }
+    FakeWindow* FindBox(const ListMessages& kind, WindowHandle box);
+    std::string Call(const ListMessages& kind, const char* operation, WindowHandle box);
     MessageResult GetCount(FakeWindow* box);
     MessageResult GetTextLen(FakeWindow* box, std::int32_t index);
     MessageResult GetText(FakeWindow* box, std::int32_t index, char16_t* buffer);

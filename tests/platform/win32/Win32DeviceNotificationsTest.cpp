@@ -8,33 +8,8 @@
 namespace kelvane {
 namespace {
 
+using testing::HiddenWindow;
 using testing::ScratchFile;
-
-// A plain top-level window that is never shown, as the main dialog's is until it appears.
-class HiddenWindow {
-public:
-    HiddenWindow() {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = ::DefWindowProcW;
-        windowClass.hInstance = ::GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"KelvaneNotificationTest";
-        ::RegisterClassW(&windowClass);
-        m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0,
-                                     100, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
-    }
-    ~HiddenWindow() {
-        if (m_window != nullptr) {
-            ::DestroyWindow(m_window);
-        }
-    }
-    HiddenWindow(const HiddenWindow&) = delete;
-    HiddenWindow& operator=(const HiddenWindow&) = delete;
-
-    WindowHandle handle() const { return WindowHandle{reinterpret_cast<std::uintptr_t>(m_window)}; }
-
-private:
-    HWND m_window = nullptr;
-};
 
 TEST(Win32DeviceNotifications, WindowIsRegisteredForThePrintingClassAndUnregistered) {
     HiddenWindow window;

@@ -19,6 +19,7 @@
 #include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32DialogHost.h"
 #include "platform/win32/Win32Platform.h"
+#include "tests/platform/win32/Win32TestSupport.h"
 
 namespace kelvane {
 namespace {
@@ -157,7 +158,8 @@ TEST(Win32DialogHost, DialogWindowTakesADeviceInterfaceRegistration) {
         filter.dbcc_size = sizeof(filter);
         filter.dbcc_devicetype = kDbtDevtypDeviceInterface;
         registration = notifications.RegisterDeviceNotificationW(
-            WindowHandle{reinterpret_cast<std::uintptr_t>(dialog)}, filter, kDeviceNotifyWindowHandle);
+            WindowHandle{reinterpret_cast<std::uintptr_t>(dialog)}, filter,
+            kDeviceNotifyWindowHandle);
         if (registration.HoldsHandle()) {
             unregistered = notifications.UnregisterDeviceNotification(registration);
         }
@@ -177,65 +179,251 @@ TEST(Win32DialogHost, StringAndIconComeFromTheProgramsResources) {
     EXPECT_FALSE(host.LoadIconW(ModuleHandle::Null(), 128).IsNull());
     // A buffer of no size would make Windows hand out a pointer instead of the text.
     char16_t* untouched = nullptr;
-    EXPECT_EQ(host.LoadStringW(ModuleHandle::Null(), 101, reinterpret_cast<char16_t*>(&untouched),
-                               0),
-              0);
+    EXPECT_EQ(
+        host.LoadStringW(ModuleHandle::Null(), 101, reinterpret_cast<char16_t*>(&untouched), 0), 0);
     EXPECT_EQ(untouched, nullptr);
 }
 
 // ---- The whole application on the real platform -----------------------------------------
 
-// Waits for the main dialog on another thread, reads what it shows and cancels it.
-struct MainDialogView {
-    std::wstring caption, prompt, cancel, lastSystemMenuItem;
-    bool found = false;
-};
-
-MainDialogView RunLauncherAndCancel() {
-    MainDialogView view;
+// Runs the launcher over `platform` while another thread waits for the main dialog to appear
+// and hands it to `action`, which must end it. False when no dialog appeared; the modal loop is
+// then ended with WM_QUIT, so that a dialog nobody can see does not keep the test waiting.
+bool RunLauncher(const Platform& platform, const std::function<void(HWND)>& action) {
+    const DWORD uiThread = ::GetCurrentThreadId();
     std::atomic<bool> stop{false};
+    std::atomic<bool> found{false};
     std::thread watcher([&] {
         for (int i = 0; i < 1000 && !stop; ++i) {
-            // The dialog belongs to this process's other thread: look among its windows.
-            HWND dialog = ::FindWindowW(L"#32770", L"Orvane Kelvane");
-            if (dialog != nullptr && ::IsWindowEnabled(dialog)) {
-                wchar_t text[128] = {};
-                ::GetWindowTextW(dialog, text, 128);
-                view.caption = text;
-                view.prompt = ItemText(dialog, 1000);
-                view.cancel = ItemText(dialog, IDCANCEL);
-                const HMENU menu = ::GetSystemMenu(dialog, FALSE);
-                const int count = ::GetMenuItemCount(menu);
-                if (count > 0) {
-                    ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128,
-                                     MF_BYPOSITION);
-                    view.lastSystemMenuItem = text;
-                }
-                view.found = true;
-                ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+            // The dialog belongs to this process's other thread; other processes of the session
+            // may show one of their own.
+            if (const HWND dialog = testing::FindVisibleDialog(::GetCurrentProcessId())) {
+                found = true;
+                action(dialog);
                 return;
             }
             ::Sleep(10);
         }
+        if (!stop) {
+            ::PostThreadMessageW(uiThread, WM_QUIT, 0, 0);
+        }
     });
-    Win32Platform system;
-    CFirmwareLauncherApp application(system.platform());
+    CFirmwareLauncherApp application(platform);
     const bool result = application.InitInstance();
     stop = true;
     watcher.join();
+    // A quit posted as the launcher ended by itself must not end the next test's dialog.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     EXPECT_FALSE(result);
-    return view;
+    return found;
 }
 
+// What the main dialog shows, read before it is cancelled.
+struct MainDialogView {
+    std::wstring caption, prompt, cancel, lastSystemMenuItem;
+};
+
 TEST(Win32Launcher, MainDialogShowsThePromptAndItsAboutItemAndEndsOnCancel) {
-    // The test machine's interface language is English (wine without a Chinese locale), whose
-    // table entry keeps the prompt as it is; the Cancel button has no entry at all.
-    const MainDialogView view = RunLauncherAndCancel();
-    ASSERT_TRUE(view.found) << "the main dialog never appeared";
-    EXPECT_EQ(view.caption, L"Orvane Kelvane");
-    EXPECT_EQ(view.prompt, L"Please plug in Lumo");
-    EXPECT_EQ(view.cancel, L"\u53D6\u6D88");
+    // The texts of the interface language this test runs under (CTest gives it en_US.UTF-8,
+    // and each locale of the table in a run of its own).
+    const testing::UiLanguageCase* language = testing::UiLanguageCaseOfThisRun();
+    if (language == nullptr) {
+        GTEST_SKIP() << "LANG names no case of the table; CTest runs this test under each";
+    }
+    MainDialogView view;
+    Win32Platform system;
+    const bool found = RunLauncher(system.platform(), [&](HWND dialog) {
+        wchar_t text[128] = {};
+        ::GetWindowTextW(dialog, text, 128);
+        view.caption = text;
+        view.prompt = ItemText(dialog, 1000);
+        view.cancel = ItemText(dialog, IDCANCEL);
+        const HMENU menu = ::GetSystemMenu(dialog, FALSE);
+        const int count = ::GetMenuItemCount(menu);
+        if (count > 0) {
+            ::GetMenuStringW(menu, static_cast<UINT>(count - 1), text, 128, MF_BYPOSITION);
+            view.lastSystemMenuItem = text;
+        }
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(found) << "the main dialog never appeared";
+    EXPECT_EQ(view.caption, language->caption);
+    EXPECT_EQ(view.prompt, language->prompt);
+    EXPECT_EQ(view.cancel, language->cancel);
     EXPECT_EQ(view.lastSystemMenuItem, L"\u95DC\u65BC Kelvane(&A)...");
+}
+
+// ---- Painting while minimised ------------------------------------------------------------
+
+// The real dialog host, keeping a record of each paint the dialog makes through it: a record
+// begins where the dialog asks whether it is minimised.
+class PaintRecordingHost final : public DialogHost {
+public:
+    struct Paint {
+        bool iconic = false;
+        DeviceContext begun, erased, drawnOn, ended;
+        std::int32_t x = 0, y = 0;
+        IconHandle icon;
+        bool drawn = false;
+    };
+
+    explicit PaintRecordingHost(DialogHost& real) : m_real(real) {}
+
+    std::vector<Paint> paints;
+
+    std::intptr_t DialogBoxParamW(ModuleHandle module, std::uint16_t templateId, WindowHandle owner,
+                                  DialogProcedure& procedure) override {
+        return m_real.DialogBoxParamW(module, templateId, owner, procedure);
+    }
+    bool EndDialog(WindowHandle dialog, std::intptr_t result) override {
+        return m_real.EndDialog(dialog, result);
+    }
+    WindowHandle GetDlgItem(WindowHandle dialog, std::int32_t id) override {
+        return m_real.GetDlgItem(dialog, id);
+    }
+    MenuHandle GetSystemMenu(WindowHandle window, bool revert) override {
+        return m_real.GetSystemMenu(window, revert);
+    }
+    bool AppendMenuW(MenuHandle menu, std::uint32_t flags, std::uintptr_t id,
+                     const char16_t* text) override {
+        return m_real.AppendMenuW(menu, flags, id, text);
+    }
+    std::int32_t LoadStringW(ModuleHandle module, std::uint32_t id, char16_t* buffer,
+                             std::int32_t bufferMax) override {
+        return m_real.LoadStringW(module, id, buffer, bufferMax);
+    }
+    IconHandle LoadIconW(ModuleHandle module, std::uint16_t id) override {
+        return m_real.LoadIconW(module, id);
+    }
+    IconHandle WmSetIcon(WindowHandle window, std::uint32_t which, IconHandle icon) override {
+        return m_real.WmSetIcon(window, which, icon);
+    }
+    std::int32_t GetSystemMetrics(std::int32_t index) override {
+        return m_real.GetSystemMetrics(index);
+    }
+    bool GetClientRect(WindowHandle window, RECT& rect) override {
+        return m_real.GetClientRect(window, rect);
+    }
+
+    bool IsIconic(WindowHandle window) override {
+        paints.emplace_back().iconic = m_real.IsIconic(window);
+        return paints.back().iconic;
+    }
+    DeviceContext BeginPaint(WindowHandle window) override {
+        return Current().begun = m_real.BeginPaint(window);
+    }
+    void WmIconEraseBkgnd(WindowHandle window, DeviceContext dc) override {
+        Current().erased = dc;
+        m_real.WmIconEraseBkgnd(window, dc);
+    }
+    bool DrawIcon(DeviceContext dc, std::int32_t x, std::int32_t y, IconHandle icon) override {
+        Paint& paint = Current();
+        paint.drawnOn = dc;
+        paint.x = x;
+        paint.y = y;
+        paint.icon = icon;
+        return paint.drawn = m_real.DrawIcon(dc, x, y, icon);
+    }
+    void EndPaint(WindowHandle window, DeviceContext dc) override {
+        Current().ended = dc;
+        m_real.EndPaint(window, dc);
+    }
+
+private:
+    Paint& Current() {
+        if (paints.empty()) {
+            paints.emplace_back();
+        }
+        return paints.back();
+    }
+
+    DialogHost& m_real;
+};
+
+// The dialog has no minimise button: the task bar minimises it, with ShowWindow. The dialog
+// manager shows a modal dialog once more (SW_SHOWNORMAL) the first time its loop finds the queue
+// empty, which undoes a minimise made before. A message sent to the dialog is handled where its
+// loop takes or waits for messages, so once a few have been answered the loop has been idle; a
+// minimise that still did not hold is made again.
+bool MinimiseForGood(HWND dialog) {
+    constexpr int kRoundTrips = 3;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        for (int i = 0; i < kRoundTrips; ++i) {
+            ::SendMessageW(dialog, WM_NULL, 0, 0);
+        }
+        ::ShowWindow(dialog, SW_MINIMIZE);
+        for (int i = 0; i < kRoundTrips; ++i) {
+            ::SendMessageW(dialog, WM_NULL, 0, 0);
+        }
+        if (::IsIconic(dialog)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Neither wine nor Windows paints a minimised window of its own accord: its client area is
+// empty, so invalidating it leaves nothing to update (and no desktop shows minimised windows as
+// icons any more). The test therefore sends the paint itself, as the system does where icons are
+// drawn, and checks what the dialog made of it through the real host; the pixels cannot be read
+// back, since a minimised window has no visible area to draw them in. Restored, the system's own
+// paint goes to the default processing.
+TEST(Win32Launcher, MinimisedMainDialogErasesItsIconBackgroundAndDrawsItsIconCentred) {
+    Win32Platform system;
+    PaintRecordingHost host(system.dialogHost);
+    const Platform platform{system.deviceSetup,   system.deviceNotifications,
+                            system.systemQueries, system.kernelObjects,
+                            system.clock,         system.files,
+                            system.shell,         system.resources,
+                            system.windowHost,    host};
+    bool minimised = false;
+    bool restored = false;
+    ::RECT minimisedClient{-1, -1, -1, -1};
+    HICON bigIcon = nullptr;
+    std::size_t paintsWhileMinimised = 0;
+    const bool found = RunLauncher(platform, [&](HWND dialog) {
+        bigIcon = reinterpret_cast<HICON>(::SendMessageW(dialog, WM_GETICON, ICON_BIG, 0));
+        minimised = MinimiseForGood(dialog);
+        ::GetClientRect(dialog, &minimisedClient);
+        ::SendMessageW(dialog, WM_PAINT, 0, 0);
+        paintsWhileMinimised = host.paints.size();
+        ::ShowWindow(dialog, SW_RESTORE);
+        restored = ::IsIconic(dialog) == FALSE;
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    ASSERT_TRUE(found) << "the main dialog never appeared";
+    ASSERT_TRUE(minimised);
+    ASSERT_TRUE(restored);
+    ASSERT_GE(paintsWhileMinimised, 1u);
+
+    // The last paint while minimised: the one the test sent.
+    const PaintRecordingHost::Paint& iconic = host.paints[paintsWhileMinimised - 1];
+    EXPECT_TRUE(iconic.iconic);
+    ASSERT_FALSE(iconic.begun.IsNull()) << "no paint context";
+    EXPECT_EQ(iconic.erased, iconic.begun) << "the icon background is erased on the paint context";
+    EXPECT_EQ(iconic.drawnOn, iconic.begun);
+    EXPECT_EQ(iconic.ended, iconic.begun);
+    EXPECT_TRUE(iconic.drawn);
+    EXPECT_EQ(iconic.icon.value, reinterpret_cast<std::uintptr_t>(bigIcon));
+    // A minimised window's client area is empty, smaller than the 32-pixel icon: centring gives
+    // -31 / 2, which rounds toward zero to -15 (rounding down would give -16).
+    ASSERT_EQ(minimisedClient.right - minimisedClient.left, 0);
+    ASSERT_EQ(minimisedClient.bottom - minimisedClient.top, 0);
+    ASSERT_EQ(::GetSystemMetrics(SM_CXICON), 32);
+    ASSERT_EQ(::GetSystemMetrics(SM_CYICON), 32);
+    EXPECT_EQ(iconic.x, -15);
+    EXPECT_EQ(iconic.y, -15);
+
+    ASSERT_GT(host.paints.size(), paintsWhileMinimised) << "the restored dialog was not painted";
+    for (std::size_t i = paintsWhileMinimised; i < host.paints.size(); ++i) {
+        const PaintRecordingHost::Paint& plain = host.paints[i];
+        EXPECT_FALSE(plain.iconic);
+        EXPECT_TRUE(plain.begun.IsNull()) << "a restored window is painted by the default";
+        EXPECT_TRUE(plain.drawnOn.IsNull());
+    }
 }
 
 }  // namespace

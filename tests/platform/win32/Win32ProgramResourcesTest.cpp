@@ -25,14 +25,7 @@ namespace {
 constexpr WORD kTaiwan = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_TRADITIONAL);
 static_assert(kTaiwan == 1028);
 
-// A path of the build machine as wine shows it: drive Z: is the root of the file system.
-std::wstring FromBuildMachine(const std::string& path) {
-    std::wstring result = L"Z:";
-    for (const char c : path) {
-        result += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    }
-    return result;
-}
+using testing::FromBuildMachine;
 
 std::wstring ProgramPath() {
     const char* chosen = std::getenv("KELVANE_EXE");
@@ -50,8 +43,8 @@ class ProgramResources : public ::testing::Test {
 protected:
     void SetUp() override {
         m_module = ::LoadLibraryExW(ProgramPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(m_module, nullptr) << "cannot load the program as a data file, error "
-                                     << ::GetLastError();
+        ASSERT_NE(m_module, nullptr)
+            << "cannot load the program as a data file, error " << ::GetLastError();
     }
     void TearDown() override {
         if (m_module != nullptr) {
@@ -65,8 +58,8 @@ protected:
         if (found == nullptr) {
             return {};
         }
-        const auto* data = static_cast<const std::uint8_t*>(
-            ::LockResource(::LoadResource(m_module, found)));
+        const auto* data =
+            static_cast<const std::uint8_t*>(::LockResource(::LoadResource(m_module, found)));
         return {data, data + ::SizeofResource(m_module, found)};
     }
 
@@ -87,8 +80,7 @@ public:
             m_failed = true;
             return 0;
         }
-        const auto value =
-            static_cast<std::uint16_t>(m_bytes[m_at] | (m_bytes[m_at + 1] << 8));
+        const auto value = static_cast<std::uint16_t>(m_bytes[m_at] | (m_bytes[m_at + 1] << 8));
         m_at += 2;
         return value;
     }
@@ -181,8 +173,8 @@ void PrintTo(const Dialog& d, std::ostream* os) {
     PrintText(d.windowClass, os);
     *os << " caption ";
     PrintText(d.caption, os);
-    *os << " font " << d.fontPoints << " weight " << d.fontWeight << " italic "
-        << int{d.fontItalic} << " charset " << int{d.fontCharset} << " ";
+    *os << " font " << d.fontPoints << " weight " << d.fontWeight << " italic " << int{d.fontItalic}
+        << " charset " << int{d.fontCharset} << " ";
     PrintText(d.fontFace, os);
     for (const Control& c : d.controls) {
         *os << "\n  ";
@@ -277,14 +269,40 @@ struct DialogCase {
 const DialogCase kDialogCases[] = {
     {"MainDialog",
      102,
-     {true, 0x90C800C0, 0x00040000, 0, 0, 312, 109, L"", L"", L"Orvane Kelvane", 9, 0, 0, 1,
+     {true,
+      0x90C800C0,
+      0x00040000,
+      0,
+      0,
+      312,
+      109,
+      L"",
+      L"",
+      L"Orvane Kelvane",
+      9,
+      0,
+      0,
+      1,
       L"\u65B0\u7D30\u660E\u9AD4",
       {{1, L"#128", L"\u78BA\u5B9A", 255, 7, 50, 14, 0x40010001, 0},
        {2, L"#128", L"\u53D6\u6D88", 131, 88, 50, 14, 0x50010000, 0},
        {1000, L"#130", L"Please plug in Lumo", 100, 40, 110, 18, 0x50020201, 0}}}},
     {"AboutBox",
      100,
-     {false, 0x80C800C0, 0, 0, 0, 235, 55, L"", L"", L"\u95DC\u65BC Kelvane", 9, 0, 0, 1,
+     {false,
+      0x80C800C0,
+      0,
+      0,
+      0,
+      235,
+      55,
+      L"",
+      L"",
+      L"\u95DC\u65BC Kelvane",
+      9,
+      0,
+      0,
+      1,
       L"\u65B0\u7D30\u660E\u9AD4",
       {{-1, L"#130", L"#128", 11, 17, 20, 20, 0x50000003, 0},
        {-1, L"#130", L"Kelvane Version 1.0", 40, 10, 119, 8, 0x50020080, 0},
@@ -456,9 +474,8 @@ std::wstring NameText(LPCWSTR name) {
 }
 
 BOOL CALLBACK AddLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param) {
-    reinterpret_cast<Listing*>(param)->entries.push_back(NameText(type) + L"/" +
-                                                         NameText(name) + L"/" +
-                                                         std::to_wstring(language));
+    reinterpret_cast<Listing*>(param)->entries.push_back(NameText(type) + L"/" + NameText(name) +
+                                                         L"/" + std::to_wstring(language));
     return TRUE;
 }
 
@@ -478,7 +495,7 @@ TEST_F(ProgramResources, HoldsExactlyTheProgramsResourcesAllInLanguage1028) {
     // Types by number: 3 icon, 5 dialog, 6 string block, 14 icon group, 16 version.
     // In the order of their texts.
     const std::vector<std::wstring> expected = {
-        L"#14/#128/1028", L"#16/#1/1028", L"#3/#1/1028",  L"#3/#2/1028",
+        L"#14/#128/1028", L"#16/#1/1028",  L"#3/#1/1028", L"#3/#2/1028",
         L"#5/#100/1028",  L"#5/#102/1028", L"#6/#7/1028", L"INI_FILE/#129/1028"};
     std::vector<std::wstring> found = listing.entries;
     std::sort(found.begin(), found.end());

@@ -5,7 +5,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
+
+#include <windows.h>
 
 #include "lang/WindowsVersion.h"
 #include "platform/win32/Win32KernelObjects.h"
@@ -56,7 +59,33 @@ int CreateNamedMutex(const char* name) {
     return 0;
 }
 
+// Starts this program again as a process that waits until it is ended, sharing this one's
+// output, reports its id and ends at once: what a system process the program caused to start
+// would leave behind.
+int LeaveOutputHolder() {
+    std::wstring commandLine = L"\"" + testing::OwnPath() + L"\" --child=wait";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION holder{};
+    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &holder)) {
+        std::printf("holder=0\n");
+        return 1;
+    }
+    std::printf("holder=%lu\n", holder.dwProcessId);
+    ::CloseHandle(holder.hThread);
+    ::CloseHandle(holder.hProcess);
+    return 0;
+}
+
 int RunChildRole(std::string_view role, const char* argument) {
+    if (role == "leave-output-holder") {
+        return LeaveOutputHolder();
+    }
+    if (role == "wait") {
+        ::Sleep(INFINITE);
+        return 0;
+    }
     if (role == "windows-version") {
         return ReportWindowsVersion();
     }

@@ -64,7 +64,34 @@ std::wstring OwnPath() {
     }
 }
 
-ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments) {
+std::wstring FromBuildMachine(const std::string& path) {
+    std::wstring result = L"Z:";
+    for (const char c : path) {
+        result += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    }
+    return result;
+}
+
+namespace {
+
+// Appends what the pipe holds now, without waiting for more.
+void ReadAvailable(HANDLE pipe, std::string& output) {
+    char buffer[512];
+    DWORD available = 0;
+    while (::PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        DWORD read = 0;
+        const DWORD wanted = available < sizeof(buffer) ? available : sizeof(buffer);
+        if (!::ReadFile(pipe, buffer, wanted, &read, nullptr) || read == 0) {
+            return;
+        }
+        output.append(buffer, read);
+    }
+}
+
+}  // namespace
+
+ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments,
+                       DWORD timeoutMs) {
     SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
     HANDLE readEnd = nullptr;
     HANDLE writeEnd = nullptr;
@@ -90,15 +117,28 @@ ChildResult RunProgram(const std::wstring& program, const std::wstring& argument
         result.output = "CreateProcessW failed with " + std::to_string(::GetLastError());
         return result;
     }
-    char buffer[512];
-    DWORD read = 0;
-    while (::ReadFile(readEnd, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-        result.output.append(buffer, read);
+    // The end of the output is the end of the program, not the end of the pipe: reading until
+    // every writer has closed it would wait on whatever the program left holding it.
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        ReadAvailable(readEnd, result.output);
+        if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+            ReadAvailable(readEnd, result.output);
+            break;
+        }
+        if (::GetTickCount64() >= deadline) {
+            ::TerminateProcess(process.hProcess, 0xFFFFFFFF);
+            ::WaitForSingleObject(process.hProcess, 10000);
+            ReadAvailable(readEnd, result.output);
+            result.timedOut = true;
+            result.output += "\n[the program had not ended after " +
+                             std::to_string(timeoutMs / 1000) + " s and was ended]\n";
+            break;
+        }
     }
     ::CloseHandle(readEnd);
     // The child's C runtime writes text-mode line ends.
     std::erase(result.output, '\r');
-    ::WaitForSingleObject(process.hProcess, INFINITE);
     ::GetExitCodeProcess(process.hProcess, &result.exitCode);
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
@@ -179,6 +219,70 @@ ScratchFile::ScratchFile() {
 
 ScratchFile::~ScratchFile() {
     ::DeleteFileW(m_path.c_str());
+}
+
+HWND FindVisibleDialog(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto& wanted = *reinterpret_cast<Search*>(parameter);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[16] = {};
+            if (owner != wanted.processId || !::IsWindowVisible(window) ||
+                ::GetClassNameW(window, name, 16) == 0 || std::wstring(name) != L"#32770") {
+                return TRUE;
+            }
+            wanted.found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+namespace {
+
+// The cases CTest runs (see Win32TestSupport.h). Caption and Cancel button keep their template
+// texts under every language: the table has entries for neither.
+const UiLanguageCase kUiLanguageCases[] = {
+    {L"zh_TW.UTF-8", 0x0404, L"Orvane Kelvane", L"請插入 Lumo 印表機", L"取消"},
+    {L"en_US.UTF-8", 0x0409, L"Orvane Kelvane", L"Please plug in Lumo", L"取消"},
+};
+
+}  // namespace
+
+const UiLanguageCase* UiLanguageCaseOfThisRun() {
+    wchar_t locale[64] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"LANG", locale, 64);
+    if (length == 0 || length >= 64) {
+        return nullptr;
+    }
+    for (const UiLanguageCase& c : kUiLanguageCases) {
+        if (std::wstring(c.locale) == locale) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+HiddenWindow::HiddenWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KelvaneHiddenTestWindow";
+    // Registered by the first window; the later ones find the class there.
+    ::RegisterClassW(&windowClass);
+    m_window = ::CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                                 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+HiddenWindow::~HiddenWindow() {
+    if (m_window != nullptr) {
+        ::DestroyWindow(m_window);
+    }
 }
 
 std::u16string ToU16(const std::wstring& text) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Handles.h"
+
 namespace kelvane::testing {
 
 // Whether this process runs under wine: some cases set wine's own configuration.
@@ -17,13 +19,25 @@ bool IsUnderWine();
 // The full path of this test program.
 std::wstring OwnPath();
 
+// A path of the build machine as wine shows it: drive Z: is the root of the file system.
+std::wstring FromBuildMachine(const std::string& path);
+
+// How long a program started by a test may take before it counts as hung and is ended.
+inline constexpr DWORD kChildTimeoutMs = 30000;
+
 // Runs `program` with `arguments` (already quoted as needed), waits for it and returns its exit
-// code and what it wrote to its standard output and error, with "\n" for every line end.
+// code and what it wrote to its standard output and error, with "\n" for every line end. The
+// output is read while the program runs and is complete once it has ended, whoever else still
+// holds the pipe (a process it started, or one the system started on its behalf, may hold it
+// for the rest of the wine session). A program still running after `timeoutMs` is ended, with
+// timedOut set and a note in the output.
 struct ChildResult {
     DWORD exitCode = 0xFFFFFFFF;
     std::string output;
+    bool timedOut = false;
 };
-ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments);
+ChildResult RunProgram(const std::wstring& program, const std::wstring& arguments,
+                       DWORD timeoutMs = kChildTimeoutMs);
 
 // Runs this test program in one of its child roles (see Win32TestMain.cpp).
 ChildResult RunChildRole(const std::wstring& role, const std::wstring& argument = {});
@@ -57,6 +71,43 @@ public:
 
 private:
     std::wstring m_path;
+};
+
+// A top-level dialog (class #32770) of the process, once it is visible: a dialog is shown after
+// its WM_INITDIALOG, so what it shows then is what its initialisation made of it. Null while
+// there is none. Other processes of the wine session (tests running beside this one) may show
+// the same dialog; theirs are not looked at.
+HWND FindVisibleDialog(DWORD processId);
+
+// The main dialog's texts under one interface language. CTest runs the tests that read them once
+// per case, with LANG set to its locale and LC_ALL, LC_MESSAGES and LANGUAGE unset (see
+// tests/platform/win32/CMakeLists.txt): wine takes the interface language from the locale its
+// loader is started under, so a program started by a test shares the test's language.
+struct UiLanguageCase {
+    const wchar_t* locale;
+    // What GetUserDefaultUILanguage reports under that locale.
+    LANGID uiLanguage;
+    const wchar_t* caption;
+    const wchar_t* prompt;
+    const wchar_t* cancel;
+};
+
+// The case of this process's LANG; null when the table has none.
+const UiLanguageCase* UiLanguageCaseOfThisRun();
+
+// A plain top-level window that is never shown, as the main dialog's is until it appears.
+class HiddenWindow {
+public:
+    HiddenWindow();
+    ~HiddenWindow();
+    HiddenWindow(const HiddenWindow&) = delete;
+    HiddenWindow& operator=(const HiddenWindow&) = delete;
+
+    HWND window() const { return m_window; }
+    WindowHandle handle() const { return WindowHandle{reinterpret_cast<std::uintptr_t>(m_window)}; }
+
+private:
+    HWND m_window = nullptr;
 };
 
 std::u16string ToU16(const std::wstring& text);

@@ -185,8 +185,8 @@ TEST_F(QtDialogHostTest, WindowOperationsWalkTheControlsInTemplateOrder) {
             texts.push_back(Text(host, child));
             ids.push_back(host.ControlOf(child)->id);
             // Buttons and texts only: no combo, list, list view or header answers.
-            EXPECT_EQ(host.CbGetCount(child), 0);
-            EXPECT_EQ(host.LbGetCount(child), 0);
+            EXPECT_EQ(host.ListGetCount(kComboBoxMessages, child), 0);
+            EXPECT_EQ(host.ListGetCount(kListBoxMessages, child), 0);
             EXPECT_TRUE(host.LvmGetHeader(child).IsNull());
         }
         EXPECT_EQ(texts, (std::vector<std::u16string>{u"確定", u"取消", u"Please plug in Lumo"}));
