@@ -14,6 +14,7 @@
 #include "platform/win32/Win32DeviceSetup.h"
 #include "tests/platform/win32/Win32TestSupport.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/ForwardingDeviceSetup.h"
 #include "tests/support/PrinterClass.h"
 #include "usb/UsbLink.h"
 
@@ -32,8 +33,10 @@ constexpr kelvane::GUID kMonitorClassGuid{
 
 // The real provider, with a count of the sets built and destroyed and of the keys opened and
 // closed, so a test can tell that everything was released.
-class CountingDeviceSetup final : public DeviceSetup {
+class CountingDeviceSetup final : public kelvane::testing::ForwardingDeviceSetup {
 public:
+    CountingDeviceSetup() : ForwardingDeviceSetup(m_real) {}
+
     int setsBuilt = 0;
     int setsDestroyed = 0;
     int destroyFailures = 0;
@@ -42,56 +45,30 @@ public:
 
     DeviceInfoSet SetupDiGetClassDevsW(const GUID& classGuid, std::uint32_t flags) override {
         ++setsBuilt;
-        return m_real.SetupDiGetClassDevsW(classGuid, flags);
-    }
-    bool SetupDiEnumDeviceInterfaces(DeviceInfoSet set, const GUID& classGuid,
-                                     std::uint32_t memberIndex,
-                                     SP_DEVICE_INTERFACE_DATA& data) override {
-        return m_real.SetupDiEnumDeviceInterfaces(set, classGuid, memberIndex, data);
-    }
-    bool SetupDiEnumDeviceInfo(DeviceInfoSet set, std::uint32_t memberIndex,
-                               SP_DEVINFO_DATA& data) override {
-        return m_real.SetupDiEnumDeviceInfo(set, memberIndex, data);
-    }
-    bool SetupDiGetDeviceInstanceIdW(DeviceInfoSet set, const SP_DEVINFO_DATA& device,
-                                     char16_t* buffer, std::uint32_t capacity,
-                                     std::uint32_t* requiredSize) override {
-        return m_real.SetupDiGetDeviceInstanceIdW(set, device, buffer, capacity, requiredSize);
-    }
-    bool SetupDiGetDeviceInterfaceDetailW(DeviceInfoSet set,
-                                          const SP_DEVICE_INTERFACE_DATA& interfaceData,
-                                          SP_DEVICE_INTERFACE_DETAIL_DATA_W* detail,
-                                          std::uint32_t detailSize,
-                                          std::uint32_t* requiredSize) override {
-        return m_real.SetupDiGetDeviceInterfaceDetailW(set, interfaceData, detail, detailSize,
-                                                       requiredSize);
+        return ForwardingDeviceSetup::SetupDiGetClassDevsW(classGuid, flags);
     }
     RegistryKey SetupDiOpenDeviceInterfaceRegKey(DeviceInfoSet set,
                                                  const SP_DEVICE_INTERFACE_DATA& interfaceData,
                                                  std::uint32_t samDesired) override {
         const RegistryKey key =
-            m_real.SetupDiOpenDeviceInterfaceRegKey(set, interfaceData, samDesired);
+            ForwardingDeviceSetup::SetupDiOpenDeviceInterfaceRegKey(set, interfaceData, samDesired);
         keysOpened += key.HoldsHandle() ? 1 : 0;
         return key;
     }
-    std::int32_t RegQueryValueExW(RegistryKey key, const char16_t* valueName, std::uint32_t* type,
-                                  std::uint8_t* data, std::uint32_t* dataSize) override {
-        return m_real.RegQueryValueExW(key, valueName, type, data, dataSize);
-    }
     std::int32_t RegCloseKey(RegistryKey key) override {
-        const std::int32_t status = m_real.RegCloseKey(key);
+        const std::int32_t status = ForwardingDeviceSetup::RegCloseKey(key);
         keysClosed += status == 0 ? 1 : 0;
         return status;
     }
     bool SetupDiDestroyDeviceInfoList(DeviceInfoSet set) override {
         ++setsDestroyed;
-        const bool destroyed = m_real.SetupDiDestroyDeviceInfoList(set);
+        const bool destroyed = ForwardingDeviceSetup::SetupDiDestroyDeviceInfoList(set);
         destroyFailures += destroyed ? 0 : 1;
         return destroyed;
     }
-    std::uint32_t GetLastError() const override { return m_real.GetLastError(); }
 
 private:
+    // Built before the base uses it: the base holds only a reference.
     Win32DeviceSetup m_real;
 };
 
