@@ -3,11 +3,10 @@
 // A device-setup provider that passes every call on to another one and notes what the lookup
 // examined: the highest member index it was given an interface for, how many instance IDs it
 // read and how many sets it built, and the time the provider spent building and destroying them.
-#include <time.h>
-
 #include <algorithm>
 #include <cstdint>
 
+#include "bench/MonotonicClock.h"
 #include "tests/support/ForwardingDeviceSetup.h"
 
 namespace kelvane::bench {
@@ -22,9 +21,9 @@ public:
     double setNs = 0;  // building and destroying sets
 
     DeviceInfoSet SetupDiGetClassDevsW(const GUID& classGuid, std::uint32_t flags) override {
-        const double start = Now();
+        const double start = MonotonicNs();
         const DeviceInfoSet set = ForwardingDeviceSetup::SetupDiGetClassDevsW(classGuid, flags);
-        setNs += Now() - start;
+        setNs += MonotonicNs() - start;
         ++setsBuilt;
         return set;
     }
@@ -46,17 +45,10 @@ public:
                                                                   requiredSize);
     }
     bool SetupDiDestroyDeviceInfoList(DeviceInfoSet set) override {
-        const double start = Now();
+        const double start = MonotonicNs();
         const bool destroyed = ForwardingDeviceSetup::SetupDiDestroyDeviceInfoList(set);
-        setNs += Now() - start;
+        setNs += MonotonicNs() - start;
         return destroyed;
-    }
-
-private:
-    static double Now() {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
     }
 };
 

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "bench/BenchRows.h"
+#include "bench/MonotonicClock.h"
 #include "tests/platform/linux/UsbTestbed.h"
 
 extern char** environ;
@@ -49,12 +50,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::MockUsbDevice;
 using testing::UsbTestbed;
-
-double NowNs() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1e9 + static_cast<double>(now.tv_nsec);
-}
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -104,7 +99,7 @@ public:
 
     // The next stamp (CLOCK_MONOTONIC, ns), or nullopt when none came within `patience`.
     std::optional<double> NextStamp(std::chrono::milliseconds patience) {
-        const double deadline = NowNs() + static_cast<double>(patience.count()) * 1e6;
+        const double deadline = MonotonicNs() + static_cast<double>(patience.count()) * 1e6;
         for (;;) {
             const std::size_t end = m_pending.find('\n');
             if (end != std::string::npos) {
@@ -112,7 +107,7 @@ public:
                 m_pending.erase(0, end + 1);
                 return stamp;
             }
-            const double left = deadline - NowNs();
+            const double left = deadline - MonotonicNs();
             if (left <= 0) {
                 return std::nullopt;
             }
@@ -407,9 +402,9 @@ private:
             return std::nullopt;
         }
         PlugIn();
-        const double sent = NowNs();
+        const double sent = MonotonicNs();
         m_usb.Uevent(m_interface, "add");
-        samples.sendingNs.push_back(NowNs() - sent);
+        samples.sendingNs.push_back(MonotonicNs() - sent);
         const auto latency = StampAndEnd(command, child, sent, samples);
         Unplug();
         return latency;
@@ -418,7 +413,7 @@ private:
     // One run of P2: from just before the exec to the subject's stamp.
     std::optional<double> StartOnce(const Command& command, Samples& samples) {
         m_scratch.Drain();
-        const double exec = NowNs();
+        const double exec = MonotonicNs();
         Child child(command, m_scratch.Root(), Log(command));
         return StampAndEnd(command, child, exec, samples);
     }

@@ -761,12 +761,10 @@ class LauncherBadInputTest : public LauncherEndToEndTest,
 
 TEST_P(LauncherBadInputTest, StartsOnlyTheWholePathAndNeverThroughAShell) {
     const BadInputCase& badInput = GetParam();
-    const fs::path current = directory.SubdirectoryOfLength(
-        badInput.directoryLength == 0 ? directory.Root().string().size() + 4
-                                      : badInput.directoryLength);
-    ASSERT_EQ(current.string().size(), badInput.directoryLength == 0
-                                           ? directory.Root().string().size() + 4
-                                           : badInput.directoryLength);
+    const std::size_t length = badInput.directoryLength == 0 ? directory.Root().string().size() + 4
+                                                             : badInput.directoryLength;
+    const fs::path current = directory.SubdirectoryOfLength(length);
+    ASSERT_EQ(current.string().size(), length);
     const fs::path ini = current / "Kelvane.ini";
     if (badInput.iniIsDirectory) {
         fs::create_directory(ini);

@@ -124,7 +124,7 @@ class WidgetProbePlugin final : public QGenericPlugin {
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "WidgetProbe.json")
 
 public:
-    QObject* create(const QString& key, const QString& /*specification*/) override {
+    QObject* create(const QString& key, const QString& /*parameters*/) override {
         return key.compare(u"widgetprobe", Qt::CaseInsensitive) == 0 ? new WidgetProbe : nullptr;
     }
 };
